@@ -1,0 +1,56 @@
+// `quorvel`: the companion tool for setting up and checking the agent.
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/quorvel/Command.h"
+
+namespace quorvel::tool {
+// Each command lives in a file of its own; list it here.
+// (declarations)
+}  // namespace quorvel::tool
+
+namespace {
+
+using quorvel::tool::Command;
+
+// clang-format off
+const Command commands[] = {
+    // (commands)
+    {nullptr, nullptr, nullptr},
+};
+// clang-format on
+
+void printHelp(std::FILE* out)
+{
+    std::fprintf(out,
+                 "Usage: quorvel <command> [arguments]\n"
+                 "\n"
+                 "Companion tool of the Quorvel touchpad corner agent.\n"
+                 "\n"
+                 "Commands:\n");
+    for (const Command& command : commands) {
+        if (command.name) std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+    }
+    std::fprintf(out, "\nRun `quorvel <command> --help` for the arguments of a command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printHelp(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const Command& command : commands) {
+        if (command.name && std::strcmp(command.name, argv[1]) == 0) {
+            return command.run(std::vector<std::string>(argv + 2, argv + argc));
+        }
+    }
+    std::fprintf(stderr, "quorvel: unknown command '%s'\n\n", argv[1]);
+    printHelp(stderr);
+    return 2;
+}
