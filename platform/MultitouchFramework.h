@@ -1,15 +1,73 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+// The C interface of a multitouch framework library, as the agent looks it up with
+// dlsym. The agent never links against these symbols; a library that provides the
+// framework (the project's multitouch bridge, the test frameworks) includes this
+// header so that its definitions are checked against the same signatures.
+extern "C" {
+
+// Called by the framework on a thread of its own, once per device frame. `touches`
+// points at `count` raw touch records of 80 bytes each (or is null). Returns 0.
+typedef int (*MTContactFrameCallback)(std::int32_t device, const void* touches, std::int32_t count,
+                                      double timestamp, std::int32_t frame);
+
+// The device list; the list belongs to the library (the caller takes its own
+// reference with MTDeviceListRetain if it keeps the list).
+const void* MTDeviceCreateList(void);
+// Attaches `callback` to `device`; a null callback detaches the earlier one.
+void MTRegisterContactFrameCallback(const void* device, MTContactFrameCallback callback);
+void MTDeviceStart(const void* device, std::int32_t mode);
+void MTDeviceStop(const void* device);
+
+// Accessors of the opaque device list.
+long MTDeviceListGetCount(const void* list);
+const void* MTDeviceListGetValueAtIndex(const void* list, long index);
+const void* MTDeviceListRetain(const void* list);
+void MTDeviceListRelease(const void* list);
+
+}  // extern "C"
 
 namespace quorvel::platform {
 
+namespace multitouch {
+
+// Entry point names, in the order the agent looks them up.
+inline constexpr const char* deviceCreateListName = "MTDeviceCreateList";
+inline constexpr const char* registerContactFrameCallbackName = "MTRegisterContactFrameCallback";
+inline constexpr const char* deviceStartName = "MTDeviceStart";
+inline constexpr const char* deviceStopName = "MTDeviceStop";
+
+// Device-list accessor names.
+inline constexpr const char* deviceListGetCountName = "MTDeviceListGetCount";
+inline constexpr const char* deviceListGetValueAtIndexName = "MTDeviceListGetValueAtIndex";
+inline constexpr const char* deviceListRetainName = "MTDeviceListRetain";
+inline constexpr const char* deviceListReleaseName = "MTDeviceListRelease";
+
+using DeviceCreateListFunction = decltype(&MTDeviceCreateList);
+using RegisterContactFrameCallbackFunction = decltype(&MTRegisterContactFrameCallback);
+using DeviceStartFunction = decltype(&MTDeviceStart);
+using DeviceStopFunction = decltype(&MTDeviceStop);
+
+// Layout of one raw touch record (little-endian; the other bytes are not read).
+inline constexpr std::size_t rawTouchRecordSize = 80;
+inline constexpr std::size_t identifierOffset = 16;  // int32
+inline constexpr std::size_t stateOffset = 20;       // int32
+inline constexpr std::size_t xOffset = 32;           // float32
+inline constexpr std::size_t yOffset = 36;           // float32
+inline constexpr std::size_t sizeOffset = 40;        // float32
+
+}  // namespace multitouch
+
 // Accessors of the opaque device list that "MTDeviceCreateList" returns.
 struct DeviceListAccess {
-    long (*count)(const void* list) = nullptr;
-    const void* (*valueAtIndex)(const void* list, long index) = nullptr;
-    const void* (*retain)(const void* list) = nullptr;
-    void (*release)(const void* list) = nullptr;
+    decltype(&MTDeviceListGetCount) count = nullptr;
+    decltype(&MTDeviceListGetValueAtIndex) valueAtIndex = nullptr;
+    decltype(&MTDeviceListRetain) retain = nullptr;
+    decltype(&MTDeviceListRelease) release = nullptr;
 };
 
 // Where the multitouch framework lives and how its device list is read.
