@@ -12,13 +12,14 @@ namespace quorvel::platform {
 // Where installed applications are looked for, and how they are recognised.
 struct ApplicationScanLocations {
     std::vector<std::string> roots;            // scanned in this order; later ones win
-    std::string bundleExtension;               // exact, case-sensitive
+    std::string bundleExtension;               // without the dot; exact, case-sensitive
     std::vector<std::string> knownSystemAppBundleIdentifiers;  // resolved through the workspace
 
     friend bool operator==(const ApplicationScanLocations&, const ApplicationScanLocations&) = default;
 };
 
-// Depth-first walk below a root that skips hidden items.
+// Depth-first walk (pre-order) below a root. It may skip hidden items; the catalog
+// passes over items whose name begins with a dot, and their contents, itself.
 class DirectoryEnumerator {
 public:
     virtual ~DirectoryEnumerator() = default;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "helper/actions/ActionServices.h"
+
+namespace quorvel::ActionDispatcher {
+
+// Opens the application with `bundleIdentifier` when the workspace knows it, else
+// the first catalog application whose display name is exactly `name`; else nothing.
+void openApp(const ActionServices& services, const std::string& name,
+             const std::optional<std::string>& bundleIdentifier);
+
+// Opens a URL typed by the user in its default handler. Text without "://" is taken
+// as an https address; empty or unparsable text beeps.
+void openURL(const ActionServices& services, const std::string& urlString);
+
+}  // namespace quorvel::ActionDispatcher
