@@ -7,7 +7,9 @@
 namespace quorvel {
 
 // A published property: subscribers hear of a change before the value changes,
-// and are given the new value. Used on one thread only.
+// and are given the new value. Every assignment is announced, equal or not. Used on
+// one thread only. Subscribing does not change the value, so readers holding a const
+// reference may subscribe; only the owner assigns.
 template <class T>
 class Published {
 public:
@@ -29,11 +31,11 @@ public:
         return *this;
     }
 
-    void subscribeWillChange(WillChange subscriber) { subscribers_.push_back(std::move(subscriber)); }
+    void subscribeWillChange(WillChange subscriber) const { subscribers_.push_back(std::move(subscriber)); }
 
 private:
     T value_;
-    std::vector<WillChange> subscribers_;
+    mutable std::vector<WillChange> subscribers_;
 };
 
 }  // namespace quorvel
