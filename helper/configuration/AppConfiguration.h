@@ -22,8 +22,8 @@ struct AssignedAction {
 // What one corner does on a double and on a triple tap.
 struct CornerAssignment {
     TrackpadCorner corner = TrackpadCorner::topLeft;
-    std::optional<AssignedAction> doubleTap;
-    std::optional<AssignedAction> tripleTap;
+    std::optional<AssignedAction> doubleTap = std::nullopt;
+    std::optional<AssignedAction> tripleTap = std::nullopt;
 
     TrackpadCorner id() const { return corner; }
 

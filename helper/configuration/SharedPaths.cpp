@@ -1,0 +1,80 @@
+#include "helper/configuration/SharedPaths.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace quorvel::SharedPaths {
+
+namespace {
+
+std::optional<std::string> environment(const char* name)
+{
+    if (const char* value = std::getenv(name)) return std::string(value);
+    return std::nullopt;
+}
+
+std::optional<std::string> passwordDatabaseHome(uid_t user)
+{
+    std::vector<char> buffer(16 * 1024);
+    passwd entry{};
+    passwd* result = nullptr;
+    if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &result) != 0 || result == nullptr) {
+        return std::nullopt;
+    }
+    if (result->pw_dir == nullptr) return std::nullopt;
+    return std::string(result->pw_dir);
+}
+
+// XDG: a relative or empty path in these variables is invalid and must be ignored.
+const std::string* usable(const std::optional<std::string>& path)
+{
+    if (!path || path->empty() || (*path)[0] != '/') return nullptr;
+    return &*path;
+}
+
+}  // namespace
+
+UserDirectories currentUserDirectories()
+{
+    const uid_t user = ::getuid();
+    UserDirectories directories{
+        .xdgConfigHome = environment("XDG_CONFIG_HOME"),
+        .home = environment("HOME"),
+        .passwordHome = std::nullopt,
+        .xdgRuntimeDir = environment("XDG_RUNTIME_DIR"),
+        .userID = user,
+    };
+    // The user database may sit behind a network service; ask it only when the environment
+    // does not answer (the agent computes the path twice a second).
+    if (!usable(directories.xdgConfigHome) && !usable(directories.home)) {
+        directories.passwordHome = passwordDatabaseHome(user);
+    }
+    return directories;
+}
+
+std::filesystem::path applicationSupportDirectory(const UserDirectories& directories)
+{
+    std::filesystem::path base;
+    if (const std::string* configHome = usable(directories.xdgConfigHome)) {
+        base = *configHome;
+    } else if (const std::string* home = usable(directories.home)) {
+        base = std::filesystem::path(*home) / ".config";
+    } else if (const std::string* passwordHome = usable(directories.passwordHome)) {
+        base = std::filesystem::path(*passwordHome) / ".config";
+    } else if (const std::string* runtime = usable(directories.xdgRuntimeDir)) {
+        base = *runtime;
+    } else {
+        base = std::filesystem::path("/run/user") / std::to_string(directories.userID);
+    }
+    return base / directoryName;
+}
+
+std::filesystem::path applicationSupportDirectory()
+{
+    return applicationSupportDirectory(currentUserDirectories());
+}
+
+}  // namespace quorvel::SharedPaths
