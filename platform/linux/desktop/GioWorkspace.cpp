@@ -1,0 +1,116 @@
+#include "platform/linux/desktop/GioWorkspace.h"
+
+#include <gio/gdesktopappinfo.h>
+
+#include <array>
+
+#include "platform/linux/desktop/GLibPointers.h"
+
+namespace quorvel::linux_backend {
+namespace {
+
+constexpr std::string_view systemBrowserIdentifier = "com.apple.Safari";
+constexpr std::string_view searchLauncherIdentifier = "com.apple.Spotlight";
+
+// Search launchers that come as applications, most specific desktops first.
+constexpr std::array<const char*, 5> launcherDesktopIds = {
+    "org.kde.krunner.desktop", "xfce4-appfinder.desktop", "ulauncher.desktop", "albert.desktop", "rofi.desktop"};
+
+std::optional<std::string> locationOf(GAppInfo* info)
+{
+    if (info == nullptr || !G_IS_DESKTOP_APP_INFO(info)) {
+        return std::nullopt;
+    }
+    const char* path = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(info));
+    return path ? std::optional<std::string>(path) : std::nullopt;
+}
+
+std::optional<std::string> installedLocation(const std::string& desktopId)
+{
+    GObjectPointer<GDesktopAppInfo> info(g_desktop_app_info_new(desktopId.c_str()));
+    return locationOf(info ? G_APP_INFO(info.get()) : nullptr);
+}
+
+}  // namespace
+
+GioWorkspace::GioWorkspace(std::unique_ptr<RunningApplicationSource> running) : running_(std::move(running)) {}
+
+std::optional<std::string> GioWorkspace::urlForApplication(const std::string& bundleIdentifier)
+{
+    if (bundleIdentifier == systemBrowserIdentifier) {
+        GObjectPointer<GAppInfo> handler(g_app_info_get_default_for_uri_scheme("https"));
+        return locationOf(handler.get());
+    }
+    if (bundleIdentifier == searchLauncherIdentifier) {
+        for (const char* id : launcherDesktopIds) {
+            if (auto location = installedLocation(id)) {
+                return location;
+            }
+        }
+        return std::nullopt;
+    }
+    if (bundleIdentifier.empty() || bundleIdentifier.find('/') != std::string::npos) {
+        return std::nullopt;
+    }
+    return installedLocation(bundleIdentifier + ".desktop");
+}
+
+void GioWorkspace::openApplication(const std::string& applicationLocation)
+{
+    // A running single-instance application is brought forward by its own launch
+    // handling (D-Bus activation or its unique-instance check).
+    GObjectPointer<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(applicationLocation.c_str()));
+    if (!info) {
+        return;  // not a desktop entry (the reference platform's launcher path, say)
+    }
+    GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());
+    GError* error = nullptr;
+    g_app_info_launch(G_APP_INFO(info.get()), nullptr, context.get(), &error);
+    g_clear_error(&error);
+}
+
+std::optional<std::string> GioWorkspace::parseURL(const std::string& text)
+{
+    GError* error = nullptr;
+    GUriPointer uri(g_uri_parse(text.c_str(), G_URI_FLAGS_NONE, &error));
+    g_clear_error(&error);
+    if (!uri || text.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool GioWorkspace::openURL(const std::string& url)
+{
+    GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());
+    GError* error = nullptr;
+    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), context.get(), &error) != FALSE;
+    g_clear_error(&error);
+    return opened;
+}
+
+std::optional<platform::RunningApplication> GioWorkspace::frontmostApplication()
+{
+    return running_ ? running_->frontmostApplication() : std::nullopt;
+}
+
+std::vector<platform::RunningApplication> GioWorkspace::runningApplications()
+{
+    return running_ ? running_->runningApplications() : std::vector<platform::RunningApplication>{};
+}
+
+platform::ObserverToken GioWorkspace::observeApplicationActivation(
+    std::function<void(const std::optional<platform::RunningApplication>&)> callback)
+{
+    if (running_) {
+        running_->observeApplicationActivation(std::move(callback));
+    }
+    return platform::ObserverToken{nextToken_++};
+}
+
+std::optional<std::string> GioWorkspace::ownBundleIdentifier()
+{
+    return std::nullopt;
+}
+
+}  // namespace quorvel::linux_backend

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Workspace.h"
+
+namespace quorvel::linux_backend {
+
+// The session's view of running applications and which one is in front. Absent on a
+// session that offers no protocol for it.
+class RunningApplicationSource {
+public:
+    virtual ~RunningApplicationSource() = default;
+    virtual std::optional<platform::RunningApplication> frontmostApplication() = 0;
+    virtual std::vector<platform::RunningApplication> runningApplications() = 0;
+    // The callback runs on the main context for each activation.
+    virtual void observeApplicationActivation(
+        std::function<void(const std::optional<platform::RunningApplication>&)> callback) = 0;
+};
+
+}  // namespace quorvel::linux_backend
