@@ -1,0 +1,63 @@
+#include "platform/linux/LinuxMultitouchFramework.h"
+
+#include <dlfcn.h>
+
+#include <system_error>
+#include <utility>
+
+#include "platform/linux/multitouch/QuorvelMultitouch.h"
+
+namespace quorvel::linux_backend {
+
+namespace {
+
+template <typename Function>
+Function lookUp(void* handle, const char* name)
+{
+    // dlsym hands out object pointers; this is how POSIX asks for them to be converted.
+    return reinterpret_cast<Function>(::dlsym(handle, name));
+}
+
+}  // namespace
+
+std::filesystem::path runningExecutableDirectory()
+{
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    return executable.parent_path();
+}
+
+LinuxMultitouchFramework::LinuxMultitouchFramework() : LinuxMultitouchFramework(runningExecutableDirectory()) {}
+
+LinuxMultitouchFramework::LinuxMultitouchFramework(std::filesystem::path executableDirectory)
+    : executableDirectory_(std::move(executableDirectory))
+{
+}
+
+std::string LinuxMultitouchFramework::libraryPath() const
+{
+    return (executableDirectory_ / QUORVEL_BRIDGE_RELATIVE_PATH).lexically_normal().string();
+}
+
+platform::DeviceListAccess LinuxMultitouchFramework::deviceListAccess(void* libraryHandle) const
+{
+    namespace names = platform::multitouch;
+    platform::DeviceListAccess access;
+    if (libraryHandle == nullptr) return access;
+    access.count = lookUp<decltype(access.count)>(libraryHandle, names::deviceListGetCountName);
+    access.valueAtIndex = lookUp<decltype(access.valueAtIndex)>(libraryHandle, names::deviceListGetValueAtIndexName);
+    access.retain = lookUp<decltype(access.retain)>(libraryHandle, names::deviceListRetainName);
+    access.release = lookUp<decltype(access.release)>(libraryHandle, names::deviceListReleaseName);
+    return access;
+}
+
+std::optional<int> unreadableTouchpadCount(void* libraryHandle)
+{
+    if (libraryHandle == nullptr) return std::nullopt;
+    const auto count = lookUp<decltype(&QuorvelMultitouchUnreadableDeviceCount)>(libraryHandle, unreadableDeviceCountName);
+    if (count == nullptr) return std::nullopt;
+    return count();
+}
+
+}  // namespace quorvel::linux_backend

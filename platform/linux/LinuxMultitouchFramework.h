@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/MultitouchFramework.h"
+
+namespace quorvel::linux_backend {
+
+// The multitouch framework of the Linux agent: the project's multitouch bridge,
+// installed at a fixed place relative to the agent's executable.
+class LinuxMultitouchFramework final : public platform::MultitouchFramework {
+public:
+    // The bridge relative to the directory of the running executable.
+    LinuxMultitouchFramework();
+    // The bridge relative to `executableDirectory` (for tools and tests).
+    explicit LinuxMultitouchFramework(std::filesystem::path executableDirectory);
+
+    std::string libraryPath() const override;
+    platform::DeviceListAccess deviceListAccess(void* libraryHandle) const override;
+
+private:
+    std::filesystem::path executableDirectory_;
+};
+
+// Touchpads that the last device list left out because they cannot be opened for lack
+// of permission; absent when the loaded library does not tell.
+std::optional<int> unreadableTouchpadCount(void* libraryHandle);
+
+// The directory of the running executable (empty when it cannot be found).
+std::filesystem::path runningExecutableDirectory();
+
+}  // namespace quorvel::linux_backend
