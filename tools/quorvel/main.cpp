@@ -10,6 +10,8 @@
 namespace quorvel::tool {
 // Each command lives in a file of its own; list it here.
 // (declarations)
+int runDevices(const std::vector<std::string>& arguments);
+int runReplay(const std::vector<std::string>& arguments);
 }  // namespace quorvel::tool
 
 namespace {
@@ -19,6 +21,8 @@ using quorvel::tool::Command;
 // clang-format off
 const Command commands[] = {
     // (commands)
+    {"devices", "List the touchpads and whether the agent can read them", quorvel::tool::runDevices},
+    {"replay", "Run a recorded touchpad through the tap recogniser", quorvel::tool::runReplay},
     {nullptr, nullptr, nullptr},
 };
 // clang-format on
