@@ -1,5 +1,6 @@
 #include "helper/configuration/StrictJsonParser.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -19,7 +20,7 @@ class TreeBuilder final : public nlohmann::json_sax<Json> {
 public:
     explicit TreeBuilder(Json& root) : root_(root) {}
 
-    const std::optional<std::string>& problem() const { return problem_; }
+    const std::optional<DecodingError>& problem() const { return problem_; }
 
     bool null() override { return place(Json(nullptr)); }
     bool boolean(bool value) override { return place(Json(value)); }
@@ -42,7 +43,12 @@ public:
     {
         auto& members = open_.back()->get_ref<Json::object_t&>();
         auto [slot, inserted] = members.try_emplace(std::move(name));
-        if (!inserted) return fail("member \"" + slot->first + "\" appears more than once in one object");
+        if (!inserted) {
+            // Valid JSON, but which value counts would be a guess: a rule of the file, not of
+            // the syntax.
+            return fail("member \"" + slot->first + "\" appears more than once in one object",
+                        DecodingError::Kind::dataCorrupted);
+        }
         pendingMember_ = &slot->second;
         return true;
     }
@@ -53,9 +59,9 @@ public:
     }
 
 private:
-    bool fail(std::string reason)
+    bool fail(std::string reason, DecodingError::Kind kind = DecodingError::Kind::notJson)
     {
-        if (!problem_) problem_ = std::move(reason);
+        if (!problem_) problem_ = DecodingError{kind, {}, std::move(reason)};
         return false;
     }
 
@@ -102,7 +108,7 @@ private:
     Json& root_;
     std::vector<Json*> open_;
     Json* pendingMember_ = nullptr;
-    std::optional<std::string> problem_;
+    std::optional<DecodingError> problem_;
 };
 
 DecodingError notJson(std::string reason)
@@ -114,6 +120,11 @@ DecodingError notJson(std::string reason)
 
 Decoded<Json> parseStrictJson(std::span<const std::uint8_t> bytes)
 {
+    // The library's lexer takes a zero byte for the end of the input and would accept
+    // "{}\0anything". No valid JSON text holds a raw zero byte (not even inside a string).
+    if (std::find(bytes.begin(), bytes.end(), std::uint8_t{0}) != bytes.end()) {
+        return notJson("a zero byte is not allowed in a JSON text");
+    }
     Json root;
     TreeBuilder builder(root);
     bool parsed = false;
@@ -125,7 +136,8 @@ Decoded<Json> parseStrictJson(std::span<const std::uint8_t> bytes)
         // changing its mind about throwing.
         return notJson(error.what());
     }
-    if (!parsed || builder.problem()) return notJson(builder.problem().value_or("not a JSON document"));
+    if (builder.problem()) return *builder.problem();
+    if (!parsed) return notJson("not a JSON document");
     return root;
 }
 

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include <gtest/gtest.h>
+
+#include "helper/configuration/ConfigurationJson.h"
+
+namespace quorvel::testing {
+
+// A fresh directory, removed with everything in it at the end of the test.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-config-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TemporaryDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets (or unsets, with nullopt) an environment variable for the life of the object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        if (value) ::setenv(name, value->c_str(), 1);
+        else ::unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (previous_) ::setenv(name_, previous_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
+inline void writeFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string readText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::filesystem::path fixture(const std::string& name)
+{
+    return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name;
+}
+
+// `text` with the first occurrence of `from` replaced by `to`.
+inline std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const auto at = text.find(from);
+    if (at == std::string::npos) throw std::logic_error("no \"" + from + "\" in the text");
+    text.replace(at, from.size(), to);
+    return text;
+}
+
+// A valid document around the given assignments (a JSON array text).
+inline std::string documentWithAssignments(const std::string& assignments)
+{
+    return R"({"isEnabled": true, "recognizer": {"cornerZone": 0.3, "doubleTapWindow": 0.45,
+        "tripleTapWindow": 0.2, "maximumTapDuration": 0.28, "maximumTapTravel": 0.08},
+        "assignments": )" + assignments + "}";
+}
+
+// A valid document whose only assignment has the given double-tap action kind (a JSON text).
+inline std::string documentWithKind(const std::string& kind)
+{
+    return documentWithAssignments(R"([{"corner": "topLeft", "doubleTap": {
+        "id": "00000000-0000-4000-8000-000000000001", "kind": )" + kind + R"(, "isEnabled": true}}])");
+}
+
+}  // namespace quorvel::testing
