@@ -17,6 +17,16 @@ double distance(TrackpadPoint from, TrackpadPoint to)
     return std::sqrt(dx * dx + dy * dy);
 }
 
+// A released double tap, one touch event and a triple tap at most.
+constexpr std::size_t maximumEventsPerFrame = 3;
+
+// The first event of a frame reserves room for all of them, so a frame allocates once at most.
+void append(std::vector<RecognizerEvent>& events, RecognizerEvent event)
+{
+    if (events.capacity() == 0) events.reserve(maximumEventsPerFrame);
+    events.push_back(std::move(event));
+}
+
 bool canBeginTouch(std::int32_t state)
 {
     return state == 1 || state == 2 || state == 3;
@@ -92,7 +102,7 @@ void TrackpadGestureRecognizer::releaseExpiredDoubleTap(double timestamp, Events
     if (pendingDoubleTap_ && configuration_.tripleTapWindow <= timestamp - lastTapTimestamp_) {
         const TrackpadGesture released = *pendingDoubleTap_;
         resetSequence();
-        events.push_back(RecognizerEvent::gesture(released));
+        append(events, RecognizerEvent::gesture(released));
     }
 }
 
@@ -135,7 +145,7 @@ void TrackpadGestureRecognizer::beginTrackingCornerCandidate(const ContactFrame&
         .maxTravel = 0,
     };
     lastSampleTimestamp_ = t;
-    events.push_back(RecognizerEvent::touchBegan(snapshot(frame, *chosen)));
+    append(events, RecognizerEvent::touchBegan(snapshot(frame, *chosen)));
 }
 
 // Frames of every device are matched alike: only the identifier counts.
@@ -162,7 +172,7 @@ void TrackpadGestureRecognizer::continueTrackedTouch(const ContactFrame& frame, 
 
     if (t - lastSampleTimestamp_ < sampleInterval) return;
     lastSampleTimestamp_ = t;
-    events.push_back(RecognizerEvent::touchSample(snapshot(frame, *tracked)));
+    append(events, RecognizerEvent::touchSample(snapshot(frame, *tracked)));
 }
 
 void TrackpadGestureRecognizer::endTrackedTouch(double timestamp, Events& events)
@@ -185,8 +195,8 @@ void TrackpadGestureRecognizer::endTrackedTouch(double timestamp, Events& events
     }
 
     activeTouch_.reset();
-    events.push_back(RecognizerEvent::touchEnded(TouchEnd{touch.identifier, duration, travel}));
-    if (tripleTap) events.push_back(RecognizerEvent::gesture(*tripleTap));
+    append(events, RecognizerEvent::touchEnded(TouchEnd{touch.identifier, duration, travel}));
+    if (tripleTap) append(events, RecognizerEvent::gesture(*tripleTap));
 }
 
 // A double tap is only held here; it leaves through the expiry at the start of a later
