@@ -9,7 +9,7 @@
 namespace quorvel {
 namespace {
 
-struct Run {
+struct ToolRun {
     int exitCode = -1;
     std::string out;
     std::string err;
@@ -17,14 +17,14 @@ struct Run {
 
 class ConfigCheckTool : public ::testing::Test {
 protected:
-    Run run(const std::string& arguments, const std::string& environment = {}) const
+    ToolRun run(const std::string& arguments, const std::string& environment = {}) const
     {
         const auto out = directory.path() / "stdout";
         const auto err = directory.path() / "stderr";
         const std::string command = environment + " '" QUORVEL_TOOL "' " + arguments + " >'" + out.string() +
                                     "' 2>'" + err.string() + "' </dev/null";
         const int status = std::system(command.c_str());
-        return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::readText(out), testing::readText(err)};
+        return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::readText(out), testing::readText(err)};
     }
     std::string file(const std::string& name, const std::string& text) const
     {
@@ -38,7 +38,7 @@ protected:
 
 TEST_F(ConfigCheckTool, ValidFilePrintsTheConfigurationInForce)
 {
-    const Run result = run("config check '" + testing::fixture("worked-example.json").string() + "'");
+    const ToolRun result = run("config check '" + testing::fixture("worked-example.json").string() + "'");
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const Decoded<AppConfiguration> printed = decodeConfiguration(result.out);
     ASSERT_TRUE(printed.ok()) << result.out;
@@ -50,21 +50,21 @@ TEST_F(ConfigCheckTool, ValidFilePrintsTheConfigurationInForce)
 TEST_F(ConfigCheckTool, InvalidFileNamesTheFileThePathAndTheReason)
 {
     const std::string path = file("bad.json", testing::documentWithKind(R"({"mute": {}, "media": {}})"));
-    const Run result = run("config check " + path);
+    const ToolRun result = run("config check " + path);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.empty());
     EXPECT_NE(result.err.find("bad.json"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("assignments[0].doubleTap.kind: Invalid number of keys found, expected one."),
               std::string::npos) << result.err;
 
-    const Run notJson = run("config check " + file("broken.json", "{\"isEnabled\": tru"));
+    const ToolRun notJson = run("config check " + file("broken.json", "{\"isEnabled\": tru"));
     EXPECT_EQ(notJson.exitCode, 1);
     EXPECT_NE(notJson.err.find("not a JSON document"), std::string::npos) << notJson.err;
 }
 
 TEST_F(ConfigCheckTool, MissingFileSaysSo)
 {
-    const Run result = run("config check '" + (directory.path() / "absent.json").string() + "'");
+    const ToolRun result = run("config check '" + (directory.path() / "absent.json").string() + "'");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("cannot read"), std::string::npos) << result.err;
 }
@@ -75,7 +75,7 @@ TEST_F(ConfigCheckTool, WithoutFileChecksTheAgentsOwnConfiguration)
     testing::writeFile(directory.path() / "Quorvel/configuration.json",
                        testing::replaced(testing::documentWithAssignments("[]"), "0.45", "0.5"));
     const std::string environment = "XDG_CONFIG_HOME='" + directory.path().string() + "'";
-    const Run result = run("config check", environment);
+    const ToolRun result = run("config check", environment);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(decodeConfiguration(result.out).value().recognizer.doubleTapWindow, 0.5);
     EXPECT_EQ(run("config path", environment).out, (directory.path() / "Quorvel/configuration.json").string() + "\n");
@@ -83,10 +83,10 @@ TEST_F(ConfigCheckTool, WithoutFileChecksTheAgentsOwnConfiguration)
 
 TEST_F(ConfigCheckTool, HelpDescribesTheSubCommands)
 {
-    const Run top = run("--help");
+    const ToolRun top = run("--help");
     EXPECT_EQ(top.exitCode, 0);
     EXPECT_NE(top.out.find("config"), std::string::npos);
-    const Run help = run("config --help");
+    const ToolRun help = run("config --help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("check [FILE]"), std::string::npos);
     EXPECT_EQ(run("config frobnicate").exitCode, 2);

@@ -12,6 +12,7 @@ namespace quorvel::tool {
 // (declarations)
 int runDevices(const std::vector<std::string>& arguments);
 int runReplay(const std::vector<std::string>& arguments);
+int runConfig(const std::vector<std::string>& arguments);
 }  // namespace quorvel::tool
 
 namespace {
@@ -23,6 +24,7 @@ const Command commands[] = {
     // (commands)
     {"devices", "List the touchpads and whether the agent can read them", quorvel::tool::runDevices},
     {"replay", "Run a recorded touchpad through the tap recogniser", quorvel::tool::runReplay},
+    {"config", "Check the configuration file and show where it lives", quorvel::tool::runConfig},
     {nullptr, nullptr, nullptr},
 };
 // clang-format on
