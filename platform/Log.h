@@ -34,7 +34,7 @@ public:
     const std::string& category() const { return category_; }
 
 private:
-    void write(LogLevel level, const char* format, va_list arguments) const;
+    void write(LogLevel level, const char* format, va_list arguments) const __attribute__((format(printf, 3, 0)));
 
     LogSink* sink_;
     std::string subsystem_;
