@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <QuorvelCore/TrackpadCorner.h>
+#include <QuorvelCore/TrackpadGesture.h>
+
+#include "helper/configuration/AppConfiguration.h"
+#include "helper/monitor/TrackpadMonitorService.h"
+#include "helper/runner/HelperServices.h"
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+
+namespace quorvel {
+
+// The centre of the agent: one per user (a file lock), owns the trackpad monitor and
+// the configuration in force, follows the configuration file by polling it, and turns
+// each recognised gesture into its assigned action. Main thread only.
+class HelperRunner {
+public:
+    static constexpr double configurationPollInterval = 0.5;
+
+    explicit HelperRunner(const HelperServices& services);
+    HelperRunner(const HelperRunner&) = delete;
+    HelperRunner& operator=(const HelperRunner&) = delete;
+    ~HelperRunner();
+
+    // True when the agent runs; false when another agent holds the lock or the lock
+    // file was not usable.
+    bool start();
+
+    const TrackpadMonitorService& monitor() const { return *monitor_; }
+    const AppConfiguration& configuration() const { return configuration_; }
+    const std::optional<std::vector<std::uint8_t>>& configurationData() const { return configurationData_; }
+
+private:
+    friend struct HelperRunnerProbe;  // tests
+
+    bool acquireSingleInstanceLock();
+    void reloadConfiguration(bool force);
+    bool shouldWaitForTripleTap(TrackpadCorner corner) const;
+    void runAction(const TrackpadGesture& gesture);
+
+    HelperServices services_;
+    platform::Logger logger_;
+    std::unique_ptr<TrackpadMonitorService> monitor_;
+    AppConfiguration configuration_;
+    std::optional<std::vector<std::uint8_t>> configurationData_;
+    std::unique_ptr<platform::RepeatingTimer> configurationPollTimer_;
+    int lockFileDescriptor_ = -1;
+
+    // The monitor's hooks and the poll timer hold the runner through this, weakly.
+    std::shared_ptr<HelperRunner*> lifetime_ = std::make_shared<HelperRunner*>(this);
+};
+
+}  // namespace quorvel
