@@ -2,6 +2,7 @@
 
 #include <gio/gdesktopappinfo.h>
 
+#include <algorithm>
 #include <array>
 
 #include "platform/linux/desktop/GLibPointers.h"
@@ -74,10 +75,15 @@ std::optional<std::string> GioWorkspace::parseURL(const std::string& text)
     GError* error = nullptr;
     GUriPointer uri(g_uri_parse(text.c_str(), G_URI_FLAGS_NONE, &error));
     g_clear_error(&error);
-    if (!uri || text.find('\0') != std::string::npos) {
+    if (!uri) {
         return std::nullopt;
     }
-    return text;
+    // The parser lets raw spaces and control characters through, which no URI may
+    // hold; a handler would get text that is not a URL.
+    const bool unencoded = std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20 || c == 0x7f;
+    });
+    return unencoded ? std::nullopt : std::optional<std::string>(text);
 }
 
 bool GioWorkspace::openURL(const std::string& url)

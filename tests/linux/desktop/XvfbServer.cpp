@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,10 +20,13 @@ std::unique_ptr<XvfbServer> XvfbServer::start()
     }
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(fds[1], 3);  // dup2 clears close-on-exec on the copy
-        const int devNull = ::open("/dev/null", O_WRONLY);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive a test that crashed
+        ::dup2(fds[1], 3);                   // dup2 clears close-on-exec on the copy
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, 0);
+        ::dup2(devNull, 1);
         ::dup2(devNull, 2);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24", nullptr);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0", "640x480x24", nullptr);
         ::_exit(127);
     }
     ::close(fds[1]);
