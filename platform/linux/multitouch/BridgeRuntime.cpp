@@ -1,6 +1,7 @@
 #include "platform/linux/multitouch/BridgeRuntime.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace quorvel::linux_backend {
@@ -81,7 +82,7 @@ void BridgeRuntime::start(const void* device)
         const auto found = findDevice(device);
         if (!found) return;
         if (!reader_) reader_ = std::make_unique<ReaderThread>(lock_);
-        reader_->add(found);
+        if (!reader_->add(found)) std::fprintf(stderr, "quorvel-multitouch: device %d cannot be watched\n", found->id());
         if (!reader_->onReaderThread()) retired = std::move(retired_);
     }
     retired.clear();  // threads that ended on their own; joined without the lock

@@ -265,5 +265,21 @@ TEST_F(BridgeRuntimeTest, CallbackMayStopItsOwnDevice)
     EXPECT_EQ(record_.snapshot().size(), 1u);
 }
 
+TEST_F(BridgeRuntimeTest, EndingTheRuntimeWithDevicesStillStartedEndsTheReaderFirst)
+{
+    // What unloading the library does when the caller never stopped its devices.
+    auto pad = makePad(5);
+    BridgeRuntime& bridge = runtimeWith({pad.device});
+    const void* device = bridge.listValue(bridge.createList(), 0);
+    bridge.registerCallback(device, recordFrame);
+    bridge.start(device);
+    pad.touchFrame(1, 10, 0);
+    ASSERT_TRUE(record_.waitFor(1));
+    const std::weak_ptr<BridgeDevice> watched = pad.device;
+    pad.device.reset();
+    runtime_.reset();
+    EXPECT_TRUE(watched.expired()) << "the runtime let go of every device";
+}
+
 }  // namespace
 }  // namespace quorvel::linux_backend
