@@ -1,6 +1,7 @@
 // `quorvel replay` as a user runs it: output lines, configuration, failures.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -49,7 +50,7 @@ std::string data(const char* relative)
 
 std::string writeFile(const char* name, const std::string& content)
 {
-    const auto path = std::filesystem::path(::testing::TempDir()) / name;
+    const auto path = std::filesystem::path(::testing::TempDir()) / (std::to_string(::getpid()) + "-" + name);
     std::ofstream(path) << content;
     return path.string();
 }
