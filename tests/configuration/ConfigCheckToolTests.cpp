@@ -1,4 +1,4 @@
-// `quorvel config check`, run as the user runs it.
+// `quorvel config`, run as the user runs it.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -15,77 +15,63 @@ struct ToolRun {
     std::string err;
 };
 
-class ConfigCheckTool : public ::testing::Test {
+class ConfigTool : public ::testing::Test {
 protected:
+    // `arguments` and `environment` are shell words; paths come quoted from `quoted`.
     ToolRun run(const std::string& arguments, const std::string& environment = {}) const
     {
-        const auto out = directory.path() / "stdout";
-        const auto err = directory.path() / "stderr";
-        const std::string command = environment + " '" QUORVEL_TOOL "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "' </dev/null";
+        const auto out = directory.path() / "stdout", err = directory.path() / "stderr";
+        const std::string command = environment + " '" QUORVEL_TOOL "' " + arguments + " >" + quoted(out) + " 2>" + quoted(err);
         const int status = std::system(command.c_str());
         return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::readText(out), testing::readText(err)};
     }
-    std::string file(const std::string& name, const std::string& text) const
-    {
-        const auto path = directory.path() / name;
-        testing::writeFile(path, text);
-        return "'" + path.string() + "'";
-    }
+    static std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
     testing::TemporaryDirectory directory;
 };
 
-TEST_F(ConfigCheckTool, ValidFilePrintsTheConfigurationInForce)
+TEST_F(ConfigTool, CheckPrintsTheConfigurationInForce)
 {
-    const ToolRun result = run("config check '" + testing::fixture("worked-example.json").string() + "'");
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    const Decoded<AppConfiguration> printed = decodeConfiguration(result.out);
-    ASSERT_TRUE(printed.ok()) << result.out;
-    ASSERT_EQ(printed.value().assignments.size(), 4u);
-    EXPECT_FALSE(printed.value().assignments[3].doubleTap.has_value());  // switched off, so migrated away
-    EXPECT_NE(result.out.find("\n  \"recognizer\""), std::string::npos);  // pretty-printed
-}
+    const ToolRun given = run("config check " + quoted(testing::fixture("worked-example.json")));
+    EXPECT_EQ(given.exitCode, 0) << given.err;
+    const Decoded<AppConfiguration> printed = decodeConfiguration(given.out);
+    ASSERT_TRUE(printed.ok()) << given.out;
+    EXPECT_FALSE(printed.value().assignments.at(3).doubleTap.has_value());  // switched off, so migrated away
+    EXPECT_NE(given.out.find("\n  \"recognizer\""), std::string::npos);    // pretty-printed
 
-TEST_F(ConfigCheckTool, InvalidFileNamesTheFileThePathAndTheReason)
-{
-    const std::string path = file("bad.json", testing::documentWithKind(R"({"mute": {}, "media": {}})"));
-    const ToolRun result = run("config check " + path);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.out.empty());
-    EXPECT_NE(result.err.find("bad.json"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("assignments[0].doubleTap.kind: Invalid number of keys found, expected one."),
-              std::string::npos) << result.err;
-
-    const ToolRun notJson = run("config check " + file("broken.json", "{\"isEnabled\": tru"));
-    EXPECT_EQ(notJson.exitCode, 1);
-    EXPECT_NE(notJson.err.find("not a JSON document"), std::string::npos) << notJson.err;
-}
-
-TEST_F(ConfigCheckTool, MissingFileSaysSo)
-{
-    const ToolRun result = run("config check '" + (directory.path() / "absent.json").string() + "'");
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("cannot read"), std::string::npos) << result.err;
-}
-
-TEST_F(ConfigCheckTool, WithoutFileChecksTheAgentsOwnConfiguration)
-{
+    // Without a file: the agent's own one.
     std::filesystem::create_directories(directory.path() / "Quorvel");
     testing::writeFile(directory.path() / "Quorvel/configuration.json",
                        testing::replaced(testing::documentWithAssignments("[]"), "0.45", "0.5"));
-    const std::string environment = "XDG_CONFIG_HOME='" + directory.path().string() + "'";
-    const ToolRun result = run("config check", environment);
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(decodeConfiguration(result.out).value().recognizer.doubleTapWindow, 0.5);
+    const std::string environment = "XDG_CONFIG_HOME=" + quoted(directory.path());
+    const ToolRun own = run("config check", environment);
+    EXPECT_EQ(own.exitCode, 0) << own.err;
+    EXPECT_EQ(decodeConfiguration(own.out).value().recognizer.doubleTapWindow, 0.5);
     EXPECT_EQ(run("config path", environment).out, (directory.path() / "Quorvel/configuration.json").string() + "\n");
 }
 
-TEST_F(ConfigCheckTool, HelpDescribesTheSubCommands)
+TEST_F(ConfigTool, CheckSaysWhereAndWhyAFileFails)
 {
-    const ToolRun top = run("--help");
-    EXPECT_EQ(top.exitCode, 0);
-    EXPECT_NE(top.out.find("config"), std::string::npos);
+    testing::writeFile(directory.path() / "bad.json", testing::documentWithKind(R"({"mute": {}, "media": {}})"));
+    const ToolRun invalid = run("config check " + quoted(directory.path() / "bad.json"));
+    EXPECT_EQ(invalid.exitCode, 1);
+    EXPECT_TRUE(invalid.out.empty());
+    EXPECT_NE(invalid.err.find("bad.json: invalid configuration at assignments[0].doubleTap.kind: "
+                               "Invalid number of keys found, expected one."), std::string::npos) << invalid.err;
+
+    testing::writeFile(directory.path() / "broken.json", "{\"isEnabled\": tru");
+    const ToolRun broken = run("config check " + quoted(directory.path() / "broken.json"));
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.err.find("not a JSON document"), std::string::npos) << broken.err;
+
+    const ToolRun missing = run("config check " + quoted(directory.path() / "absent.json"));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("absent.json: cannot read the file"), std::string::npos) << missing.err;
+}
+
+TEST_F(ConfigTool, HelpDescribesTheSubCommands)
+{
+    EXPECT_NE(run("--help").out.find("config"), std::string::npos);
     const ToolRun help = run("config --help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("check [FILE]"), std::string::npos);

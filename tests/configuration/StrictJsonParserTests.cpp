@@ -1,7 +1,4 @@
-// Bytes that are not one clean JSON document: the parser's own rules, and the conformance corpus
-// run through the whole decoder.
-#include <filesystem>
-
+// Bytes that are not one clean JSON document, and the conformance corpus through the decoder.
 #include <gtest/gtest.h>
 
 #include "helper/configuration/ConfigurationJson.h"
@@ -11,20 +8,19 @@
 namespace quorvel {
 namespace {
 
-const std::filesystem::path sharedTestData = QUORVEL_SHARED_TESTDATA;
+const std::filesystem::path corpus = std::filesystem::path(QUORVEL_SHARED_TESTDATA) / "json/JSONTestSuite-test_parsing";
 
 bool parses(std::string_view text) { return parseStrictJson(text).ok(); }
 
-TEST(StrictJsonParser, RejectsObjectsThatNameAMemberTwice)
+TEST(StrictJsonParser, RejectsWhatTheLibraryWouldLetThrough)
 {
-    EXPECT_FALSE(parses(R"({"a": 1, "a": 1})"));
+    // A member named twice: which value counts would be a guess.
     EXPECT_FALSE(parses(R"({"x": [{"isEnabled": true, "isEnabled": false}]})"));
     EXPECT_TRUE(parses(R"({"a": {"a": 1}, "b": [{"a": 1}, {"a": 2}]})"));
-    const Decoded<AppConfiguration> decoded =
-        decodeConfiguration(testing::replaced(testing::documentWithAssignments("[]"), "{", R"({"isEnabled": false, )"));
-    ASSERT_FALSE(decoded.ok());
-    EXPECT_EQ(decoded.error().kind, DecodingError::Kind::dataCorrupted);
-    EXPECT_NE(decoded.error().reason.find("isEnabled"), std::string::npos);
+    const auto twice = decodeConfiguration(testing::replaced(testing::documentWithAssignments("[]"), "{", R"({"isEnabled": false, )"));
+    EXPECT_EQ(twice.error().kind, DecodingError::Kind::dataCorrupted);
+    // The lexer takes a zero byte for the end of the input.
+    EXPECT_FALSE(parses(std::string("{}\0{\"a\"", 7)));
 }
 
 TEST(StrictJsonParser, LimitsNestingWithoutRecursing)
@@ -32,60 +28,38 @@ TEST(StrictJsonParser, LimitsNestingWithoutRecursing)
     auto nested = [](std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
     EXPECT_TRUE(parses(nested(maximumJsonNesting)));
     EXPECT_FALSE(parses(nested(maximumJsonNesting + 1)));
-    EXPECT_FALSE(parses(std::string(1'000'000, '[')));
-    const auto deep = sharedTestData / "json/JSONTestSuite-test_parsing/n_structure_100000_opening_arrays.json";
-    EXPECT_FALSE(parseStrictJson(testing::readText(deep)).ok());
+    EXPECT_FALSE(parseStrictJson(testing::readText(corpus / "n_structure_100000_opening_arrays.json")).ok());
 }
 
-TEST(StrictJsonParser, NumbersBeyondTheLimitsOfADouble)
+TEST(StrictJsonParser, NumbersBeyondTheRangeOfADouble)
 {
     EXPECT_TRUE(parses("123456789012345678901234567890"));
     EXPECT_TRUE(parses("-9223372036854775809"));
-    EXPECT_FALSE(parses("1e400"));
-    EXPECT_FALSE(parses("-1e400"));
-    EXPECT_TRUE(parses("1e-400"));  // underflows to zero, which is finite
-    EXPECT_FALSE(parses("NaN"));
-    EXPECT_FALSE(parses("Infinity"));
+    for (const char* bad : {"1e400", "-1e400", "NaN", "Infinity"}) EXPECT_FALSE(parses(bad)) << bad;
 }
 
-TEST(StrictJsonParser, EncodingOfTheBytes)
+TEST(StrictJsonParser, EncodingAndSurroundingsOfTheDocument)
 {
-    EXPECT_FALSE(parses("\"\xff\""));
-    EXPECT_FALSE(parses("\"\xc0\xaf\""));         // overlong
-    EXPECT_FALSE(parses("\"\xed\xa0\x80\""));     // encoded surrogate
-    EXPECT_FALSE(parses(R"("\ud800")"));           // lone escaped surrogate
-    EXPECT_TRUE(parses("\"caf\xc3\xa9\""));
-    EXPECT_TRUE(parses("\xEF\xBB\xBF{}"));        // a UTF-8 byte-order mark, as editors write it
-    EXPECT_FALSE(parses("\xEF\xBB\xBF\xEF\xBB\xBF{}"));
-    EXPECT_FALSE(parses("\xFE\xFF{}"));
-    EXPECT_FALSE(parses(std::string("{}\0", 3)));
-    EXPECT_FALSE(parses(std::string("{}\0{\"a\"", 7)));
-}
-
-TEST(StrictJsonParser, ExactlyOneDocument)
-{
-    EXPECT_TRUE(parses(" \t\r\n{} \n\n"));
-    EXPECT_FALSE(parses("{}{}"));
-    EXPECT_FALSE(parses("{} x"));
-    EXPECT_FALSE(parses(""));
-    EXPECT_FALSE(parses("   "));
-    EXPECT_FALSE(parses("{} // comment"));
+    for (const char* bad : {"\"\xff\"", "\"\xc0\xaf\"", "\"\xed\xa0\x80\"", R"("\ud800")", "\xEF\xBB\xBF\xEF\xBB\xBF{}",
+                            "\xFE\xFF{}", "{}{}", "{} x", "", "   ", "{} // comment"}) {
+        EXPECT_FALSE(parses(bad)) << bad;
+    }
+    EXPECT_TRUE(parses("\xEF\xBB\xBF{}"));  // a UTF-8 byte-order mark, as editors write it
+    EXPECT_TRUE(parses(" \t\r\n{\"caf\xc3\xa9\": 1} \n\n"));
 }
 
 TEST(JsonConformanceCorpus, EveryFileEndsInACleanDecodingFailure)
 {
-    const auto corpus = sharedTestData / "json/JSONTestSuite-test_parsing";
     ASSERT_TRUE(std::filesystem::is_directory(corpus)) << "missing test data: " << corpus;
     std::size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
         const std::string name = entry.path().filename().string();
-        const std::string bytes = testing::readText(entry.path());
-        const Decoded<AppConfiguration> decoded = decodeConfiguration(bytes);
+        const Decoded<AppConfiguration> decoded = decodeConfiguration(testing::readText(entry.path()));
         ++files;
         ASSERT_FALSE(decoded.ok()) << name;
+        // Valid JSON must be refused by the configuration's rules, invalid JSON by the parser.
         if (name.starts_with("y_")) {
-            // Valid JSON: the configuration's rules must be what rejects it.
-            EXPECT_NE(decoded.error().kind, DecodingError::Kind::notJson) << name << ": " << decoded.error().reason;
+            EXPECT_NE(decoded.error().kind, DecodingError::Kind::notJson) << name;
         } else if (name.starts_with("n_")) {
             EXPECT_EQ(decoded.error().kind, DecodingError::Kind::notJson) << name;
         }

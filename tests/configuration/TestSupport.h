@@ -6,11 +6,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <system_error>
-
-#include <gtest/gtest.h>
-
-#include "helper/configuration/ConfigurationJson.h"
 
 namespace quorvel::testing {
 
@@ -26,33 +21,25 @@ public:
     ~TemporaryDirectory()
     {
         std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
 };
 
-// Sets (or unsets, with nullopt) an environment variable for the life of the object.
+// Sets (or, with nullopt, unsets) an environment variable for the life of the object.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name)
+    ScopedEnvironment(const char* name, const std::optional<std::string>& value) : name_(name)
     {
         if (const char* old = std::getenv(name)) previous_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
     }
-    ~ScopedEnvironment()
-    {
-        if (previous_) ::setenv(name_, previous_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
+    ~ScopedEnvironment() { previous_ ? ::setenv(name_, previous_->c_str(), 1) : ::unsetenv(name_); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
@@ -77,16 +64,15 @@ inline std::filesystem::path fixture(const std::string& name)
     return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name;
 }
 
-// `text` with the first occurrence of `from` replaced by `to`.
+// `text` with the first `from` replaced by `to`.
 inline std::string replaced(std::string text, const std::string& from, const std::string& to)
 {
     const auto at = text.find(from);
     if (at == std::string::npos) throw std::logic_error("no \"" + from + "\" in the text");
-    text.replace(at, from.size(), to);
-    return text;
+    return text.replace(at, from.size(), to);
 }
 
-// A valid document around the given assignments (a JSON array text).
+// A valid document around the given assignments (a JSON array).
 inline std::string documentWithAssignments(const std::string& assignments)
 {
     return R"({"isEnabled": true, "recognizer": {"cornerZone": 0.3, "doubleTapWindow": 0.45,
@@ -94,7 +80,7 @@ inline std::string documentWithAssignments(const std::string& assignments)
         "assignments": )" + assignments + "}";
 }
 
-// A valid document whose only assignment has the given double-tap action kind (a JSON text).
+// A valid document whose only assignment has a double-tap action of the given kind (JSON).
 inline std::string documentWithKind(const std::string& kind)
 {
     return documentWithAssignments(R"([{"corner": "topLeft", "doubleTap": {
