@@ -30,18 +30,28 @@ private:
 
 FileReadFailure failureFromErrno(int error) { return FileReadFailure{std::strerror(error)}; }
 
+std::optional<FileReadFailure> notARegularFile(const struct stat& status)
+{
+    if (S_ISDIR(status.st_mode)) return FileReadFailure{"is a directory"};
+    if (!S_ISREG(status.st_mode)) return FileReadFailure{"not a regular file"};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<std::vector<std::uint8_t>, FileReadFailure> readWholeFileOrFailure(const std::filesystem::path& path)
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer. The type check below then refuses it.
+    // Only regular files: a device is not even opened, since opening some has side effects.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return failureFromErrno(errno);
+    if (auto failure = notARegularFile(status)) return *failure;
+
+    // O_NONBLOCK: should a FIFO replace the file in between, opening it must not wait for a
+    // writer; the second check then refuses it.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) return failureFromErrno(errno);
-
-    struct stat status {};
     if (::fstat(file.get(), &status) != 0) return failureFromErrno(errno);
-    if (S_ISDIR(status.st_mode)) return FileReadFailure{"is a directory"};
-    if (!S_ISREG(status.st_mode)) return FileReadFailure{"not a regular file"};
+    if (auto failure = notARegularFile(status)) return *failure;
 
     std::vector<std::uint8_t> bytes;
     // The size is a hint only: the file may change while it is read.
