@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+
+#include "helper/runner/HelperServices.h"
+#include "platform/linux/LinuxMultitouchFramework.h"
+#include "platform/linux/desktop/DesktopEntryBundles.h"
+#include "platform/linux/desktop/GioWorkspace.h"
+#include "platform/linux/desktop/LauncherShortcutReader.h"
+#include "platform/linux/input/LinuxInputServices.h"
+#include "platform/linux/runtime/GLibMainQueue.h"
+#include "platform/linux/runtime/JournalLogSink.h"
+#include "platform/linux/runtime/RandomUuidSource.h"
+#include "platform/linux/runtime/SystemWallClock.h"
+#include "platform/linux/runtime/system_events/LinuxSystemEventObservers.h"
+
+namespace quorvel {
+
+// Every Linux backend the agent runs on, made once on the main thread at start-up and
+// kept until the process exits. The main queue is the default GLib main context.
+// Services the session does not offer (no X server, no session bus, no /dev/uinput)
+// are still present and simply do nothing, so the agent runs wherever the touchpad can
+// be read.
+class LinuxHelperServices {
+public:
+    LinuxHelperServices();
+    LinuxHelperServices(const LinuxHelperServices&) = delete;
+    LinuxHelperServices& operator=(const LinuxHelperServices&) = delete;
+    ~LinuxHelperServices();
+
+    HelperServices services();
+
+    linux_backend::GLibMainQueue& mainQueue() { return mainQueue_; }
+    platform::LogSink& logSink() { return log_; }
+
+private:
+    linux_backend::GLibMainQueue mainQueue_;
+    linux_backend::JournalLogSink log_;
+    linux_backend::SystemWallClock wallClock_;
+    linux_backend::RandomUuidSource uuids_;
+    linux_backend::LinuxSystemEventObservers systemEvents_;
+    linux_backend::LinuxMultitouchFramework multitouch_;
+    linux_backend::GioWorkspace workspace_;
+    linux_backend::LinuxInputServices input_;
+    std::unique_ptr<platform::Pasteboard> pasteboard_;
+    std::unique_ptr<platform::KeyboardInputSources> inputSources_;
+    std::unique_ptr<linux_backend::LauncherShortcutReader> preferences_;
+    std::unique_ptr<linux_backend::DesktopEntryBundles> applicationBundles_;
+};
+
+}  // namespace quorvel
