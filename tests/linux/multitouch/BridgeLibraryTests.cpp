@@ -76,15 +76,6 @@ TEST(BridgeLibrary, ExportsEveryEntryPointAndListAccessor)
     }
 }
 
-TEST(BridgeLibrary, AccessorsOfALibraryWithoutThemAreAbsent)
-{
-    const Library self(::dlopen(nullptr, RTLD_NOW));
-    const auto access = LinuxMultitouchFramework().deviceListAccess(self.get());
-    EXPECT_EQ(access.count, nullptr);
-    EXPECT_EQ(access.release, nullptr);
-    EXPECT_EQ(unreadableTouchpadCount(self.get()), std::nullopt);
-}
-
 // --- A live virtual touchpad (needs /dev/uinput and the right to use it) ---------------
 
 struct LiveFrames {

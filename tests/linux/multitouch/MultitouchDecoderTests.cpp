@@ -51,22 +51,7 @@ private:
     std::int64_t time_ = 0;
 };
 
-// --- Contacts through their lifetime ----------------------------------------------------
-
-TEST(MultitouchDecoder, ContactIsFirstThenContinuingAndUnlistedOnceLifted)
-{
-    MultitouchDecoder decoder(padAxes());
-    Stream s(decoder);
-    const auto down = s.touch(0, 7, 250, 125).report(1000);
-    ASSERT_EQ(down.contacts.size(), 1u);
-    EXPECT_EQ(down.contacts[0], (DecodedContact{7, 1, 0.25f, 0.75f, 1.0f}));
-    EXPECT_DOUBLE_EQ(down.timestamp, 0.001);
-    const auto moved = s.abs(ABS_MT_POSITION_X, 500).report(2000);
-    EXPECT_EQ(moved.contacts.at(0), (DecodedContact{7, 4, 0.5f, 0.75f, 1.0f}));
-    const auto lifted = s.lift(0).report(3000);
-    EXPECT_TRUE(lifted.contacts.empty());
-    EXPECT_EQ(lifted.frame, moved.frame + 1);
-}
+// --- Contacts across slots, lifts and resynchronisation ----------------------------------------------------
 
 TEST(MultitouchDecoder, NewTrackingIdInAnOccupiedSlotIsANewContact)
 {
@@ -81,14 +66,6 @@ TEST(MultitouchDecoder, NewTrackingIdInAnOccupiedSlotIsANewContact)
     // Lift and touch again within one frame: still a new contact.
     const auto again = s.abs(ABS_MT_TRACKING_ID, -1).abs(ABS_MT_TRACKING_ID, 9).report();
     EXPECT_EQ(again.contacts.at(0).state, 1);
-}
-
-TEST(MultitouchDecoder, DeviceWithoutSlotEventsUsesSlotZero)
-{
-    MultitouchDecoder decoder(padAxes(1));
-    Stream s(decoder);
-    const auto frame = s.abs(ABS_MT_TRACKING_ID, 3).abs(ABS_MT_POSITION_X, 0).abs(ABS_MT_POSITION_Y, 0).report();
-    EXPECT_EQ(frame.contacts, (std::vector<DecodedContact>{{3, 1, 0.0f, 1.0f, 1.0f}}));
 }
 
 TEST(MultitouchDecoder, ResynchronisationAfterDroppedEventsGivesAConsistentFrame)
@@ -200,15 +177,6 @@ TEST(EvemuRecording, MalformedLinesAreReportedWithTheirLineNumbers)
     EXPECT_EQ(errorLine("A: 35 0 x 0 0\n"), 1u);
     EXPECT_EQ(errorLine("B: 03 zz\n"), 1u);
     EXPECT_EQ(errorLine("E: 0.5 0003 0035 12\t# trailing comment\n\n"), 0u);
-}
-
-TEST(EvemuRecording, EventTimesAndValuesAreReadExactly)
-{
-    const auto parsed = parseEvemuRecording("E: 12.5 0003 0039 -001\nE: 13.000007 0000 0000 0\n");
-    const auto& recording = std::get<EvemuRecording>(parsed);
-    EXPECT_FALSE(recording.description);
-    EXPECT_EQ(recording.events, (std::vector<InputEvent>{{12, 500000, EV_ABS, ABS_MT_TRACKING_ID, -1},
-                                                         {13, 7, EV_SYN, SYN_REPORT, 0}}));
 }
 
 }  // namespace

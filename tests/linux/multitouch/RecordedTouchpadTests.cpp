@@ -201,16 +201,6 @@ TEST(TouchpadClassification, TouchscreensMiceAndPenTabletsAreNotTouchpads)
     EXPECT_EQ(classifyDevice(noFingers), DeviceKind::notTouchpad);
 }
 
-TEST(TouchpadClassification, DecoderAxesComeFromTheMultitouchRanges)
-{
-    const TouchpadAxes axes = touchpadAxes(*loadRecording(cypressThreeFingers).description);
-    EXPECT_EQ(axes.x, (AbsoluteAxis{0, 1600, 0, 0, 16}));
-    EXPECT_EQ(axes.y, (AbsoluteAxis{0, 900, 0, 0, 15}));
-    EXPECT_FALSE(axes.touchMajor);
-    EXPECT_TRUE(axes.pressure);
-    EXPECT_EQ(axes.slotCount, 2);
-}
-
 // --- What the recogniser makes of the recordings ----------------------------------------
 
 constexpr RecognizerConfiguration defaultTuning{0.3, 0.45, 0.2, 0.28, 0.08};
