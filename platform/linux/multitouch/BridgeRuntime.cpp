@@ -83,7 +83,12 @@ void BridgeRuntime::start(const void* device)
         if (!found) return;
         if (!reader_) reader_ = std::make_unique<ReaderThread>(lock_);
         if (!reader_->add(found)) std::fprintf(stderr, "quorvel-multitouch: device %d cannot be watched\n", found->id());
-        if (!reader_->onReaderThread()) retired = std::move(retired_);
+        // Threads that ended on their own are joined here, except the calling one (a
+        // callback that stopped its device and starts one again).
+        for (auto& old : retired_) {
+            if (!old->onReaderThread()) retired.push_back(std::move(old));
+        }
+        std::erase(retired_, nullptr);
     }
     retired.clear();  // threads that ended on their own; joined without the lock
 }
