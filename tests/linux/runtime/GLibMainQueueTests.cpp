@@ -45,29 +45,22 @@ TEST(GLibMainQueueOrdering, DelayedItemsRunInDeadlineOrder)
     EXPECT_FALSE(early->isCancelled());
 }
 
-TEST(GLibMainQueueCancellation, CancelledItemNeverRunsWhileALaterOneDoes)
+TEST(GLibMainQueueCancellation, ItemsCancelledBeforeTheirDeadlineNeverRun)
 {
     GLibMainQueue queue;
-    bool cancelledRan = false;
-    bool laterRan = false;
-    auto item = queue.asyncAfter(0.005, [&] { cancelledRan = true; });
-    auto later = queue.asyncAfter(0.030, [&] { laterRan = true; });
-    item->cancel();
-    EXPECT_TRUE(item->isCancelled());
-    ASSERT_TRUE(iterateUntil([&] { return laterRan; }));
-    EXPECT_FALSE(cancelledRan);
-}
-
-TEST(GLibMainQueueCancellation, ItemCancelledByEarlierWorkDoesNotRun)
-{
-    GLibMainQueue queue;
-    bool victimRan = false;
+    bool cancelledAtOnceRan = false;
+    bool cancelledByEarlierWorkRan = false;
     bool sentinelRan = false;
-    auto victim = queue.asyncAfter(0.020, [&] { victimRan = true; });
+    auto atOnce = queue.asyncAfter(0.005, [&] { cancelledAtOnceRan = true; });
+    auto victim = queue.asyncAfter(0.020, [&] { cancelledByEarlierWorkRan = true; });
     auto killer = queue.asyncAfter(0.001, [&] { victim->cancel(); });
     auto sentinel = queue.asyncAfter(0.040, [&] { sentinelRan = true; });
+    atOnce->cancel();
+    EXPECT_TRUE(atOnce->isCancelled());
     ASSERT_TRUE(iterateUntil([&] { return sentinelRan; }));
-    EXPECT_FALSE(victimRan);
+    EXPECT_FALSE(cancelledAtOnceRan);
+    EXPECT_FALSE(cancelledByEarlierWorkRan);
+    EXPECT_FALSE(killer->isCancelled());
 }
 
 TEST(GLibMainQueueCancellation, DroppedItemStillRunsAndCancellingAfterRunningIsHarmless)

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <glib.h>
 
 #include <set>
 
 #include "platform/linux/runtime/RandomUuidSource.h"
-#include "platform/linux/runtime/SystemWallClock.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -20,16 +18,6 @@ TEST(RandomUuidSource, MakesDistinctVersionFourUuids)
         seen.insert(uuid.toString());
     }
     EXPECT_EQ(seen.size(), 100u);
-}
-
-TEST(SystemWallClock, ReadsCalendarTimeInSeconds)
-{
-    SystemWallClock clock;
-    const double before = static_cast<double>(g_get_real_time()) / 1e6;
-    const double now = clock.now();
-    const double after = static_cast<double>(g_get_real_time()) / 1e6;
-    EXPECT_GE(now, before);
-    EXPECT_LE(now, after);
 }
 
 }  // namespace

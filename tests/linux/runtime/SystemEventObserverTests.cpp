@@ -31,8 +31,8 @@ struct EventRecorder {
     std::vector<SystemEvent> fired;
 };
 
-// Two private buses standing in for the system and the session bus, with a logind mock on
-// the "system" one that knows a login session "c1" (active, unlocked).
+// Two private buses standing in for the system and the session bus; on the "system" one, a
+// logind mock that knows a login session "c1" (active, unlocked) when a test starts it.
 class SystemEventsOnPrivateBuses : public ::testing::Test {
 protected:
     void SetUp() override
@@ -42,6 +42,10 @@ protected:
         sessionBus = std::make_unique<PrivateBus>();
         ASSERT_NE(systemBus->connection(), nullptr);
         ASSERT_NE(sessionBus->connection(), nullptr);
+    }
+
+    void startLogind()
+    {
         logind = std::make_unique<MockService>(*systemBus, true, std::vector<std::string>{"--template", "logind"});
         ASSERT_TRUE(systemBus->waitForName("org.freedesktop.login1"));
         ASSERT_TRUE(systemBus->call("org.freedesktop.login1", logindPath, mockInterface, "AddSession",
@@ -103,6 +107,7 @@ protected:
 
 TEST_F(SystemEventsOnPrivateBuses, OnlyTheEndOfASleepIsASystemWake)
 {
+    startLogind();
     createObservers();
     emitPrepareForSleep(true);
     EXPECT_EQ(firedSoFar(), std::vector<SystemEvent>{});
@@ -112,6 +117,7 @@ TEST_F(SystemEventsOnPrivateBuses, OnlyTheEndOfASleepIsASystemWake)
 
 TEST_F(SystemEventsOnPrivateBuses, SessionActiveFiresOnlyWhenTheSessionBecomesActive)
 {
+    startLogind();
     createObservers();
     setSessionProperty("c1", "Active", true);  // already active: no change
     setSessionProperty("c1", "Active", false);
@@ -124,6 +130,7 @@ TEST_F(SystemEventsOnPrivateBuses, SessionActiveFiresOnlyWhenTheSessionBecomesAc
 
 TEST_F(SystemEventsOnPrivateBuses, ScreenUnlockFiresWhenOurSessionsLockIsLifted)
 {
+    startLogind();
     ASSERT_TRUE(systemBus->call("org.freedesktop.login1", logindPath, mockInterface, "AddSession",
                                 g_variant_new("(ssusb)", "c2", "seat1", 1001u, "another", TRUE)));
     createObservers();
@@ -138,6 +145,7 @@ TEST_F(SystemEventsOnPrivateBuses, ScreenUnlockFiresWhenOurSessionsLockIsLifted)
 
 TEST_F(SystemEventsOnPrivateBuses, UnknownSessionStillLeavesSleepEventsWorking)
 {
+    startLogind();
     createObservers("unknown7");
     setSessionProperty("c1", "LockedHint", true);
     setSessionProperty("c1", "LockedHint", false);
