@@ -3,6 +3,7 @@
 #include <cmath>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "helper/configuration/StrictJsonParser.h"
 
@@ -35,6 +36,13 @@ std::string memberPath(const std::string& path, std::string_view name)
 std::string elementPath(const std::string& path, std::size_t index)
 {
     return path + "[" + std::to_string(index) + "]";
+}
+
+// A text from the file as it may appear in a reason: JSON-quoted, ASCII only, so that a reason
+// printed to a terminal cannot carry control sequences.
+std::string quoted(const std::string& raw)
+{
+    return Json(raw).dump(-1, ' ', /*ensure_ascii=*/true, Json::error_handler_t::replace);
 }
 
 [[noreturn]] void failType(const Json& json, const std::string& path, std::string_view expected)
@@ -91,7 +99,7 @@ TrackpadCorner readCorner(const Json& json, const std::string& path)
     const std::string raw = readString(json, path);
     if (auto corner = TrackpadCorner::fromRawValue(raw)) return *corner;
     fail(Kind::dataCorrupted, path,
-         "\"" + raw + "\" is not a corner (topLeft, topRight, bottomLeft or bottomRight)");
+         quoted(raw) + " is not a corner (topLeft, topRight, bottomLeft or bottomRight)");
 }
 
 TapPattern readTapPattern(const Json& json, const std::string& path)
@@ -106,58 +114,52 @@ MediaCommand readMediaCommand(const Json& json, const std::string& path)
 {
     const std::string raw = readString(json, path);
     if (auto command = MediaCommand::fromRawValue(raw)) return *command;
-    fail(Kind::dataCorrupted, path, "\"" + raw + "\" is not a media command");
+    fail(Kind::dataCorrupted, path, quoted(raw) + " is not a media command");
 }
 
 platform::Uuid readUuid(const Json& json, const std::string& path)
 {
     const std::string raw = readString(json, path);
     if (auto uuid = platform::Uuid::fromString(raw)) return *uuid;
-    fail(Kind::dataCorrupted, path, "\"" + raw + "\" is not a UUID (8-4-4-4-12 hexadecimal digits)");
+    fail(Kind::dataCorrupted, path, quoted(raw) + " is not a UUID (8-4-4-4-12 hexadecimal digits)");
 }
 
-ActionKind::Value readPayload(std::size_t caseIndex, const Json& json, const std::string& path)
+ActionKind::Value readPayload(std::string_view caseName, const Json& json, const std::string& path)
 {
     const auto& payload = readObject(json, path, "an object holding the action's payload");
+    auto text = [&](std::string_view label) { return readString(required(payload, path, label), memberPath(path, label)); };
     // Payload-less cases ignore whatever their object holds.
-    switch (caseIndex) {
-    case 0: {
+    if (caseName == "openApp") {
         ActionKind::OpenApp openApp;
-        openApp.name = readString(required(payload, path, "name"), memberPath(path, "name"));
+        openApp.name = text("name");
         if (const Json* bundle = optional(payload, "bundleIdentifier")) {
             openApp.bundleIdentifier = readString(*bundle, memberPath(path, "bundleIdentifier"));
         }
         return openApp;
     }
-    case 1: return ActionKind::OpenURL{readString(required(payload, path, "urlString"), memberPath(path, "urlString"))};
-    case 2: return ActionKind::SwitchApps{};
-    case 3: return ActionKind::ShowAppSwitcher{};
-    case 4: return ActionKind::NextInputSource{};
-    case 5: return ActionKind::ShowSpotlightSearch{};
-    case 6: return ActionKind::Media{readMediaCommand(required(payload, path, "command"), memberPath(path, "command"))};
-    case 7: return ActionKind::Mute{};
-    case 8: return ActionKind::TextSnippet{readString(required(payload, path, "text"), memberPath(path, "text"))};
-    case 9: return ActionKind::RunShortcut{readString(required(payload, path, "name"), memberPath(path, "name"))};
-    default: break;
+    if (caseName == "openURL") return ActionKind::OpenURL{text("urlString")};
+    if (caseName == "switchApps") return ActionKind::SwitchApps{};
+    if (caseName == "showAppSwitcher") return ActionKind::ShowAppSwitcher{};
+    if (caseName == "nextInputSource") return ActionKind::NextInputSource{};
+    if (caseName == "showSpotlightSearch") return ActionKind::ShowSpotlightSearch{};
+    if (caseName == "media") {
+        return ActionKind::Media{readMediaCommand(required(payload, path, "command"), memberPath(path, "command"))};
     }
-    fail(Kind::dataCorrupted, path, "unknown action kind");
+    if (caseName == "mute") return ActionKind::Mute{};
+    if (caseName == "textSnippet") return ActionKind::TextSnippet{text("text")};
+    if (caseName == "runShortcut") return ActionKind::RunShortcut{text("name")};
+    fail(Kind::dataCorrupted, path, "unknown action kind");  // caseNames and this list disagree
 }
 
 ActionKind readActionKind(const Json& json, const std::string& path)
 {
     const auto& object = readObject(json, path, "an object naming one action kind");
-    std::optional<std::size_t> found;
-    std::size_t caseNamesSeen = 0;
-    for (std::size_t i = 0; i < std::size(ActionKind::caseNames); ++i) {
-        if (object.count(std::string(ActionKind::caseNames[i])) != 0) {
-            found = i;
-            ++caseNamesSeen;
-        }
+    std::vector<std::string_view> named;
+    for (std::string_view caseName : ActionKind::caseNames) {
+        if (object.count(std::string(caseName)) != 0) named.push_back(caseName);
     }
-    if (caseNamesSeen != 1) fail(Kind::typeMismatch, path, std::string(invalidActionKindKeysReason));
-    const std::string_view name = ActionKind::caseNames[*found];
-    const Json& payload = object.at(std::string(name));
-    return ActionKind{readPayload(*found, payload, memberPath(path, name))};
+    if (named.size() != 1) fail(Kind::typeMismatch, path, std::string(invalidActionKindKeysReason));
+    return ActionKind{readPayload(named[0], object.at(std::string(named[0])), memberPath(path, named[0]))};
 }
 
 AssignedAction readAssignedAction(const Json& json, const std::string& path)

@@ -46,7 +46,8 @@ public:
         if (!inserted) {
             // Valid JSON, but which value counts would be a guess: a rule of the file, not of
             // the syntax.
-            return fail("member \"" + slot->first + "\" appears more than once in one object",
+            return fail("member " + Json(slot->first).dump(-1, ' ', true, Json::error_handler_t::replace) +
+                            " appears more than once in one object",
                         DecodingError::Kind::dataCorrupted);
         }
         pendingMember_ = &slot->second;
