@@ -1,7 +1,10 @@
 #include "tests/linux/runtime/PrivateDBus.h"
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "tests/linux/runtime/MainContextLoop.h"
 
@@ -17,6 +20,16 @@ namespace {
 // Debian's interpreter: python3-dbusmock is installed for it, not for other pythons on PATH.
 constexpr const char* python = "/usr/bin/python3";
 constexpr const char* dbusDaemon = "/usr/bin/dbus-daemon";
+
+// Children end with the test process, even when it crashes.
+void endWithParent(gpointer) { prctl(PR_SET_PDEATHSIG, SIGTERM); }
+
+GSubprocessLauncher* newLauncher(GSubprocessFlags flags)
+{
+    GSubprocessLauncher* launcher = g_subprocess_launcher_new(flags);
+    g_subprocess_launcher_set_child_setup(launcher, endWithParent, nullptr, nullptr);
+    return launcher;
+}
 
 void stop(GSubprocess* process)
 {
@@ -42,10 +55,10 @@ std::optional<std::string> missingDBusTools()
 
 PrivateBus::PrivateBus()
 {
-    GError* rawError = nullptr;
-    daemon_.reset(g_subprocess_new(static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDOUT_PIPE | G_SUBPROCESS_FLAGS_STDERR_SILENCE), &rawError, dbusDaemon, "--session", "--nofork",
-                                   "--print-address", nullptr));
-    GErrorPtr error(rawError);
+    GObjectPtr<GSubprocessLauncher> launcher(
+        newLauncher(static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDOUT_PIPE | G_SUBPROCESS_FLAGS_STDERR_SILENCE)));
+    const char* argv[] = {dbusDaemon, "--session", "--nofork", "--print-address", nullptr};
+    daemon_.reset(g_subprocess_launcher_spawnv(launcher.get(), argv, nullptr));
     if (!daemon_) return;
     GObjectPtr<GDataInputStream> output(g_data_input_stream_new(g_subprocess_get_stdout_pipe(daemon_.get())));
     const GCharPtr line(g_data_input_stream_read_line(output.get(), nullptr, nullptr, nullptr));
@@ -119,7 +132,7 @@ void PrivateBus::flushDeliveries()
 
 MockService::MockService(const PrivateBus& bus, bool systemBus, std::vector<std::string> arguments)
 {
-    GObjectPtr<GSubprocessLauncher> launcher(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDOUT_SILENCE));
+    GObjectPtr<GSubprocessLauncher> launcher(newLauncher(G_SUBPROCESS_FLAGS_STDOUT_SILENCE));
     g_subprocess_launcher_setenv(launcher.get(), systemBus ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS",
                                  bus.address().c_str(), TRUE);
     std::vector<const char*> argv{python, "-m", "dbusmock"};
