@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/linux/desktop/CurrentDesktop.h"
 #include "platform/linux/desktop/GLibPointers.h"
 
 namespace quorvel::linux_backend {
@@ -12,20 +13,6 @@ constexpr const char* hotKeysKey = "AppleSymbolicHotKeys";
 constexpr const char* searchHotKeyIdentifier = "64";
 // The first parameter (the character) is unused by the reader; 65535 means none.
 constexpr std::int64_t noCharacter = 65535;
-
-// XDG_CURRENT_DESKTOP is a colon-separated list ("ubuntu:GNOME").
-bool desktopIs(const std::string& currentDesktop, const std::string& name)
-{
-    std::size_t start = 0;
-    while (start <= currentDesktop.size()) {
-        const std::size_t end = std::min(currentDesktop.find(':', start), currentDesktop.size());
-        if (currentDesktop.compare(start, end - start, name) == 0) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
 
 std::string environment(const char* name)
 {
@@ -129,10 +116,10 @@ std::optional<HotKeyChord> LauncherShortcutReader::kdeChord()
 
 std::optional<HotKeyChord> LauncherShortcutReader::launcherChord()
 {
-    if (desktopIs(currentDesktop_, "GNOME")) {
+    if (desktopListIncludes(currentDesktop_, "GNOME")) {
         return gnomeChord();
     }
-    if (desktopIs(currentDesktop_, "KDE")) {
+    if (desktopListIncludes(currentDesktop_, "KDE")) {
         return kdeChord();
     }
     return std::nullopt;

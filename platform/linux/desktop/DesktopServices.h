@@ -1,0 +1,30 @@
+#pragma once
+
+#include <glib.h>
+
+#include <memory>
+
+#include "platform/ApplicationBundles.h"
+#include "platform/KeyboardInputSources.h"
+#include "platform/Pasteboard.h"
+#include "platform/PreferenceReader.h"
+#include "platform/Workspace.h"
+
+namespace quorvel::linux_backend {
+
+// The desktop-side services of the agent for the session it runs in.
+struct DesktopServices {
+    std::unique_ptr<platform::Workspace> workspace;
+    std::unique_ptr<platform::ApplicationBundles> applicationBundles;
+    std::unique_ptr<platform::Pasteboard> pasteboard;
+    std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources;
+    std::unique_ptr<platform::PreferenceReader> preferenceReader;
+};
+
+// Chooses each service by what the session offers: X11 (directly or through
+// Xwayland) for running applications, the clipboard and keyboard layouts; GNOME's
+// input-source settings on a GNOME desktop. Callbacks and selection requests are
+// served from sources on `context`, which must be the main thread's.
+DesktopServices connectDesktopServices(GMainContext* context);
+
+}  // namespace quorvel::linux_backend

@@ -1,0 +1,85 @@
+#include "platform/linux/desktop/GnomeInputSources.h"
+
+#include "platform/linux/desktop/GLibPointers.h"
+
+namespace quorvel::linux_backend {
+namespace {
+
+constexpr const char* schemaId = "org.gnome.desktop.input-sources";
+
+platform::InputSource sourceFor(const std::pair<std::string, std::string>& entry)
+{
+    const std::string identifier = entry.first + ":" + entry.second;
+    return {"gnome:" + identifier, identifier, true, false};
+}
+
+}  // namespace
+
+GnomeInputSources::GnomeInputSources(SourcesLookup lookup) : lookup_(std::move(lookup)) {}
+
+std::unique_ptr<GnomeInputSources> GnomeInputSources::fromInstalledSettings()
+{
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
+    if (schema == nullptr) {
+        return nullptr;
+    }
+    g_settings_schema_unref(schema);
+    return std::make_unique<GnomeInputSources>(
+        [](const std::string& key) -> std::optional<std::vector<std::pair<std::string, std::string>>> {
+            GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
+            GSettingsSchema* found = g_settings_schema_source_lookup(schemas, schemaId, TRUE);
+            if (found == nullptr) {
+                return std::nullopt;
+            }
+            const bool hasKey = g_settings_schema_has_key(found, key.c_str()) != FALSE;
+            std::optional<std::vector<std::pair<std::string, std::string>>> entries;
+            if (hasKey) {
+                GObjectPointer<GSettings> settings(g_settings_new_full(found, nullptr, nullptr));
+                GVariantPointer value(g_settings_get_value(settings.get(), key.c_str()));
+                if (g_variant_is_of_type(value.get(), G_VARIANT_TYPE("a(ss)"))) {
+                    entries.emplace();
+                    GVariantIter iterator;
+                    g_variant_iter_init(&iterator, value.get());
+                    const gchar* type = nullptr;
+                    const gchar* id = nullptr;
+                    while (g_variant_iter_next(&iterator, "(&s&s)", &type, &id)) {
+                        entries->emplace_back(type, id);
+                    }
+                }
+            }
+            g_settings_schema_unref(found);
+            return entries;
+        });
+}
+
+std::optional<std::vector<platform::InputSource>> GnomeInputSources::keyboardInputSourceList(bool)
+{
+    const auto entries = lookup_("sources");
+    if (!entries) {
+        return std::nullopt;
+    }
+    std::vector<platform::InputSource> sources;
+    for (const auto& entry : *entries) {
+        sources.push_back(sourceFor(entry));
+    }
+    return sources;
+}
+
+std::optional<platform::InputSource> GnomeInputSources::currentKeyboardInputSource()
+{
+    // The shell moves the source in use to the front of the recently used list.
+    const auto recent = lookup_("mru-sources");
+    if (recent && !recent->empty()) {
+        return sourceFor(recent->front());
+    }
+    const auto configured = lookup_("sources");
+    if (configured && !configured->empty()) {
+        return sourceFor(configured->front());
+    }
+    return std::nullopt;
+}
+
+void GnomeInputSources::select(const platform::InputSource&) {}
+
+}  // namespace quorvel::linux_backend

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/KeyboardInputSources.h"
+#include "platform/Pasteboard.h"
+
+namespace quorvel::linux_backend {
+
+// The clipboard of a session the agent cannot reach (no X server, not even Xwayland):
+// nothing can be read and writes fail, so a pasted snippet finds nothing to restore.
+class SessionlessPasteboard final : public platform::Pasteboard {
+public:
+    std::optional<std::size_t> itemCount() override { return std::nullopt; }
+    std::vector<std::string> types(std::size_t) override { return {}; }
+    std::optional<platform::Bytes> data(std::size_t, const std::string&) override { return std::nullopt; }
+    void clearContents() override {}
+    bool setPlainText(const std::string&) override { return false; }
+    std::int64_t changeCount() override { return 0; }
+    bool writeObjects(const std::vector<platform::PasteboardItem>&) override { return false; }
+};
+
+// Input sources of a session that offers no way to list them: the list cannot be had.
+class SessionlessInputSources final : public platform::KeyboardInputSources {
+public:
+    std::optional<std::vector<platform::InputSource>> keyboardInputSourceList(bool) override { return std::nullopt; }
+    std::optional<platform::InputSource> currentKeyboardInputSource() override { return std::nullopt; }
+    void select(const platform::InputSource&) override {}
+};
+
+}  // namespace quorvel::linux_backend
