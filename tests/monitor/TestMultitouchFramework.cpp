@@ -2,6 +2,7 @@
 // TEST_DEVICE_LAYOUT lists device ids (0 = a null entry), TEST_OMIT_DEVICE_STOP and
 // TEST_OMIT_LIST_RETAIN leave a symbol out, TEST_THREADED makes a started device send
 // the scripted frames from a thread of its own, then empty frames until it is stopped.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -33,9 +34,11 @@ struct State {
     std::thread sender;
     bool stopRequested = false;
     bool scriptSent = false;
-    bool keepSending = false;
-    long sentAfterScript = 0;
     std::condition_variable progress;
+    // Relaxed on purpose: waiting for them orders nothing between the two threads, so
+    // ThreadSanitizer sees the callback's accesses as concurrent with the main thread's.
+    std::atomic<bool> keepSending{false};
+    std::atomic<long> sentAfterScript{0};
 
     State()
     {
@@ -117,18 +120,24 @@ bool deliver(int deviceID, const void* touches, std::int32_t count, double times
         encode(buffer, scripted.contacts);
         deliver(deviceID, scripted.nullTouches ? nullptr : buffer, scripted.count, scripted.timestamp, scripted.frame);
     }
-    // Then, once the test asks for it, empty frames until the device is stopped.
-    std::unique_lock lock(state().mutex);
-    state().scriptSent = true;
+    {
+        std::lock_guard lock(state().mutex);
+        state().scriptSent = true;
+    }
     state().progress.notify_all();
-    state().progress.wait(lock, [] { return state().keepSending || state().stopRequested; });
-    for (long i = 0; i < 1'000'000 && !state().stopRequested; ++i) {
-        lock.unlock();
-        deliver(deviceID, buffer, 0, 3.0 + static_cast<double>(i) * 0.001, static_cast<std::int32_t>(100 + i));
+    // Then, once the test asks for it, empty frames until the device is stopped.
+    const auto stopRequested = [] {
+        std::lock_guard lock(state().mutex);
+        return state().stopRequested;
+    };
+    while (!state().keepSending.load(std::memory_order_relaxed)) {
+        if (stopRequested()) return;
         std::this_thread::yield();
-        lock.lock();
-        ++state().sentAfterScript;
-        state().progress.notify_all();
+    }
+    for (long i = 0; i < 1'000'000 && !stopRequested(); ++i) {
+        deliver(deviceID, buffer, 0, 3.0 + static_cast<double>(i) * 0.001, static_cast<std::int32_t>(100 + i));
+        state().sentAfterScript.fetch_add(1, std::memory_order_relaxed);
+        std::this_thread::yield();
     }
 }
 
@@ -227,12 +236,13 @@ int testFrameworkWaitForScript(double timeoutSeconds)
 // Lets the sender go on and waits until it has sent `atLeast` more frames.
 int testFrameworkKeepSending(long atLeast, double timeoutSeconds)
 {
-    std::unique_lock lock(state().mutex);
-    state().keepSending = true;
-    state().progress.notify_all();
-    const bool sent = state().progress.wait_for(lock, std::chrono::duration<double>(timeoutSeconds),
-                                                [atLeast] { return state().sentAfterScript >= atLeast; });
-    return sent ? 1 : 0;
+    state().keepSending.store(true, std::memory_order_relaxed);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (state().sentAfterScript.load(std::memory_order_relaxed) < atLeast) {
+        if (std::chrono::steady_clock::now() > deadline) return 0;
+        std::this_thread::yield();
+    }
+    return 1;
 }
 
 }  // extern "C"
