@@ -44,6 +44,14 @@ bool endsWith(std::string_view text, std::string_view suffix)
 
 }  // namespace
 
+std::string withoutDesktopSuffix(std::string id)
+{
+    if (id.size() > desktopSuffix.size() && endsWith(id, desktopSuffix)) {
+        id.resize(id.size() - desktopSuffix.size());
+    }
+    return id;
+}
+
 std::vector<std::string> applicationRootsFromEnvironment()
 {
     std::vector<std::string> dataDirs = splitPathList(environment("XDG_DATA_DIRS"));

@@ -18,4 +18,7 @@ std::vector<std::string> applicationRootsFromEnvironment();
 // the file name. Nothing when the name does not end in ".desktop".
 std::optional<std::string> desktopFileId(const std::string& path, const std::vector<std::string>& roots);
 
+// A desktop-file ID as GIO reports it ("org.example.App.desktop") without its suffix.
+std::string withoutDesktopSuffix(std::string id);
+
 }  // namespace quorvel::linux_backend

@@ -2,21 +2,11 @@
 
 #include <gio/gdesktopappinfo.h>
 
+#include "platform/linux/desktop/DesktopEntryLocations.h"
 #include "platform/linux/desktop/GLibPointers.h"
 
 namespace quorvel::linux_backend {
 namespace {
-
-constexpr std::string_view desktopSuffix = ".desktop";
-
-std::string withoutDesktopSuffix(std::string id)
-{
-    if (id.size() > desktopSuffix.size() && id.compare(id.size() - desktopSuffix.size(), desktopSuffix.size(),
-                                                       desktopSuffix) == 0) {
-        id.resize(id.size() - desktopSuffix.size());
-    }
-    return id;
-}
 
 void invalidateIndex(GAppInfoMonitor*, gpointer data)
 {

@@ -96,6 +96,34 @@ std::vector<platform::RunningApplication> EwmhApplications::runningApplications(
     return applications;
 }
 
+bool EwmhApplications::activate(const std::string& bundleIdentifier)
+{
+    // The stacking order lists the topmost window last; that one comes forward.
+    auto windows =
+        connection_->longProperty(connection_->root(), connection_->atom("_NET_CLIENT_LIST_STACKING"), XA_WINDOW);
+    if (windows.empty()) {
+        windows = connection_->longProperty(connection_->root(), connection_->atom("_NET_CLIENT_LIST"), XA_WINDOW);
+    }
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        if (applicationOf(*window).bundleIdentifier != bundleIdentifier) {
+            continue;
+        }
+        XEvent message{};
+        message.xclient.type = ClientMessage;
+        message.xclient.window = *window;
+        message.xclient.message_type = connection_->atom("_NET_ACTIVE_WINDOW");
+        message.xclient.format = 32;
+        message.xclient.data.l[0] = 2;  // on the user's behalf, like a task bar
+        message.xclient.data.l[1] = CurrentTime;
+        message.xclient.data.l[2] = static_cast<long>(activeWindow());
+        XSendEvent(connection_->display(), connection_->root(), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &message);
+        XFlush(connection_->display());
+        return true;
+    }
+    return false;
+}
+
 void EwmhApplications::observeApplicationActivation(
     std::function<void(const std::optional<platform::RunningApplication>&)> callback)
 {

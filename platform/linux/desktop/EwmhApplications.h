@@ -21,6 +21,7 @@ public:
 
     std::optional<platform::RunningApplication> frontmostApplication() override;
     std::vector<platform::RunningApplication> runningApplications() override;
+    bool activate(const std::string& bundleIdentifier) override;
     void observeApplicationActivation(
         std::function<void(const std::optional<platform::RunningApplication>&)> callback) override;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/linux/desktop/DesktopEntryLocations.h"
 #include "platform/linux/desktop/GLibPointers.h"
 
 namespace quorvel::linux_backend {
@@ -58,11 +59,18 @@ std::optional<std::string> GioWorkspace::urlForApplication(const std::string& bu
 
 void GioWorkspace::openApplication(const std::string& applicationLocation)
 {
-    // A running single-instance application is brought forward by its own launch
-    // handling (D-Bus activation or its unique-instance check).
     GObjectPointer<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(applicationLocation.c_str()));
     if (!info) {
         return;  // not a desktop entry (the reference platform's launcher path, say)
+    }
+    // A running application comes forward; launching again would open a second
+    // instance of the many applications that do not guard against that.
+    const char* desktopId = g_app_info_get_id(G_APP_INFO(info.get()));
+    const std::optional<std::string> bundleIdentifier =
+        desktopId != nullptr ? std::optional<std::string>(withoutDesktopSuffix(desktopId))
+                             : desktopFileId(applicationLocation, applicationRootsFromEnvironment());
+    if (running_ && bundleIdentifier && running_->activate(*bundleIdentifier)) {
+        return;
     }
     GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());
     GError* error = nullptr;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/Workspace.h"
@@ -15,6 +16,9 @@ public:
     virtual ~RunningApplicationSource() = default;
     virtual std::optional<platform::RunningApplication> frontmostApplication() = 0;
     virtual std::vector<platform::RunningApplication> runningApplications() = 0;
+    // Asks the desktop to bring a window of the running application with this
+    // desktop-file ID forward; false when none of its windows is known.
+    virtual bool activate(const std::string& bundleIdentifier) = 0;
     // The callback runs on the main context for each activation.
     virtual void observeApplicationActivation(
         std::function<void(const std::optional<platform::RunningApplication>&)> callback) = 0;

@@ -5,6 +5,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <poll.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -137,7 +138,15 @@ TEST(GioWorkspaceSession, WithoutAnX11SessionNothingIsKnown)
 // Client windows and the root properties a window manager keeps.
 class FakeWindowManager {
 public:
-    explicit FakeWindowManager(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str())) {}
+    explicit FakeWindowManager(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str()))
+    {
+        if (display_ != nullptr) {  // a fresh session for every test
+            for (const char* name : {"_NET_CLIENT_LIST", "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW"}) {
+                XDeleteProperty(display_, DefaultRootWindow(display_), atom(name));
+            }
+            XSync(display_, False);
+        }
+    }
     ~FakeWindowManager()
     {
         if (display_ != nullptr) {
@@ -178,6 +187,38 @@ public:
         XChangeProperty(display_, DefaultRootWindow(display_), atom("_NET_ACTIVE_WINDOW"), XA_WINDOW, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
         XSync(display_, False);
+    }
+
+    void stack(const std::vector<Window>& bottomToTop)
+    {
+        const std::vector<long> windows(bottomToTop.begin(), bottomToTop.end());
+        XChangeProperty(display_, DefaultRootWindow(display_), atom("_NET_CLIENT_LIST_STACKING"), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(windows.data()),
+                        static_cast<int>(windows.size()));
+        XSync(display_, False);
+    }
+
+    // Requests to activate a window arrive as client messages to the root window.
+    void watchActivationRequests()
+    {
+        XSelectInput(display_, DefaultRootWindow(display_), SubstructureRedirectMask);
+        XSync(display_, False);
+    }
+    std::optional<Window> nextActivationRequest()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            while (XPending(display_) > 0) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                if (event.type == ClientMessage && event.xclient.message_type == atom("_NET_ACTIVE_WINDOW")) {
+                    return event.xclient.window;
+                }
+            }
+            pollfd descriptor{ConnectionNumber(display_), POLLIN, 0};
+            ::poll(&descriptor, 1, 100);
+        }
+        return std::nullopt;
     }
 
 private:
@@ -261,6 +302,20 @@ TEST_F(EwmhSession, ActivationsAreReportedOncePerApplication)
     ASSERT_TRUE(testing::iterateUntil(context_, [&] { return seen.size() == 2; }));
     EXPECT_EQ(seen.back(), app("recorder"));
     EXPECT_EQ(workspace.frontmostApplication(), app("recorder"));
+}
+
+TEST_F(EwmhSession, OpeningARunningApplicationBringsItsTopWindowForward)
+{
+    wm_->watchActivationRequests();
+    const Window marker = wm_->client("main", "Main", "quorvel-marker");
+    const Window lowerViewer = wm_->client("viewer", "ViewerWindow");
+    const Window upperViewer = wm_->client("viewer", "ViewerWindow");
+    wm_->stack({lowerViewer, upperViewer, marker});
+    wm_->activate(marker);
+
+    GioWorkspace workspace(EwmhApplications::connect(context_, server_->displayName()));
+    workspace.openApplication(*workspace.urlForApplication("org.example.Viewer"));
+    EXPECT_EQ(wm_->nextActivationRequest(), upperViewer);
 }
 
 }  // namespace
