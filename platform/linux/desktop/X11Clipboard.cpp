@@ -467,8 +467,10 @@ std::optional<platform::Bytes> X11Clipboard::data(std::size_t item, const std::s
             std::find_if(offered_.begin(), offered_.end(), [&](const auto& candidate) { return candidate.first == type; });
         return entry != offered_.end() ? std::optional<platform::Bytes>(entry->second) : std::nullopt;
     }
-    const Atom target = connection_->atom(type.c_str());
-    if (target == targets_) {
+    // A type nobody has named yet cannot be on offer; asking would only add an atom
+    // to the server for good.
+    const Atom target = XInternAtom(connection_->display(), type.c_str(), True);
+    if (target == None || target == targets_) {
         return std::nullopt;
     }
     Atom received = None;

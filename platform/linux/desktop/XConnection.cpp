@@ -92,17 +92,13 @@ struct XEventWatch::Source {
     XEventWatch* owner;
 };
 
-namespace {
-GSourceFuncs xSourceFuncs = {};
-}
-
 XEventWatch::XEventWatch(Display* display, GMainContext* context, std::function<void(XEvent&)> handler)
     : display_(display), handler_(std::move(handler))
 {
-    xSourceFuncs.prepare = &XEventWatch::prepare;
-    xSourceFuncs.check = &XEventWatch::check;
-    xSourceFuncs.dispatch = &XEventWatch::dispatch;
-    source_ = g_source_new(&xSourceFuncs, sizeof(Source));
+    // GLib keeps a pointer to the table; it is never changed after initialisation.
+    static GSourceFuncs functions = {&XEventWatch::prepare, &XEventWatch::check, &XEventWatch::dispatch,
+                                     nullptr, nullptr, nullptr};
+    source_ = g_source_new(&functions, sizeof(Source));
     auto* source = reinterpret_cast<Source*>(source_);
     source->owner = this;
     source->poll.fd = ConnectionNumber(display);
