@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 
 #include "tests/monitor/MonitorTestSupport.h"
-#include "tests/monitor/ThreadedFrameScript.h"
+#include "tests/monitor/TestFrameworkData.h"
 
 namespace quorvel::testing {
 namespace {

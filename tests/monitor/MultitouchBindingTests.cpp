@@ -1,10 +1,10 @@
 // Binding the framework over dlopen, and the way frames take from its callback.
 #include <gmock/gmock.h>
 
-#include <array>
 #include <cstring>
 
 #include "tests/monitor/MonitorTestSupport.h"
+#include "tests/monitor/TestFrameworkData.h"
 
 namespace quorvel::testing {
 namespace {
@@ -126,28 +126,6 @@ TEST_F(Binding, StopOfANeverStartedServiceOnlySetsItsStatus)
     EXPECT_TRUE(log.records.empty());
 }
 
-// Raw records of the frame callback, one byte off alignment, unread bytes as noise.
-class Records {
-public:
-    explicit Records(const std::vector<TrackpadContact>& contacts)
-    {
-        storage_.fill(0xCD);
-        for (std::size_t k = 0; k < contacts.size(); ++k) {
-            unsigned char* r = data() + 80 * k;
-            const auto& c = contacts[k];
-            const std::array<float, 3> floats{static_cast<float>(c.normalizedPosition.x),
-                                              static_cast<float>(c.normalizedPosition.y), static_cast<float>(c.size)};
-            std::memcpy(r + 16, &c.identifier, 4);
-            std::memcpy(r + 20, &c.state, 4);
-            std::memcpy(r + 32, floats.data(), 12);
-        }
-    }
-    unsigned char* data() { return storage_.data() + 1; }
-
-private:
-    std::array<unsigned char, 3 * 80 + 1> storage_{};
-};
-
 TEST_F(Binding, CallbackCopiesRecordsBitForBitInOrder)
 {
     std::vector<ContactFrame> received;
@@ -155,7 +133,7 @@ TEST_F(Binding, CallbackCopiesRecordsBitForBitInOrder)
     setAppContactQueue(&queue);
     const std::vector<TrackpadContact> contacts{
         {-7, -3, {0.25, 0.75}, 1.5}, {2147483647, 4, {0.5, 0.0}, 0.125}, {0, 0, {1.0, -0.5}, 0.0}};
-    Records records(contacts);
+    TouchRecords records(contacts);
     EXPECT_EQ(appContactCallback(9, records.data(), 3, 12.5, 77), 0);
     std::memset(records.data(), 0, 3 * 80);  // the buffer is the framework's again
     EXPECT_TRUE(received.empty());  // delivered on the main queue, not in the callback
@@ -168,7 +146,7 @@ TEST_F(Binding, CallbackWithoutRecordsDeliversAnEmptyFrame)
     std::vector<ContactFrame> received;
     appContactSink() = [&](const ContactFrame& f) { received.push_back(f); };
     setAppContactQueue(&queue);
-    Records records({{1, 1, {0.1, 0.9}, 1.0}});
+    TouchRecords records({{1, 1, {0.1, 0.9}, 1.0}});
     appContactCallback(1, records.data(), 0, 1.0, 10);
     appContactCallback(2, records.data(), -4, 2.0, 11);
     appContactCallback(3, nullptr, 5, 3.0, 12);
@@ -186,7 +164,7 @@ TEST_F(Binding, FramesTakeTheCallbackToTheMainThreadAndTheSinkOfThatMoment)
     service().shouldWaitForTripleTap = [](TrackpadCorner) { return false; };
     service().start(defaults);
     // A double tap through the framework's callback on device 2.
-    Records finger({{1, 1, {0.1, 0.9}, 1.0}});
+    TouchRecords finger({{1, 1, {0.1, 0.9}, 1.0}});
     for (auto [down, up] : {std::pair{1.00, 1.10}, std::pair{1.30, 1.40}}) {
         ASSERT_TRUE(library.fire(2, finger.data(), 1, down, 1));
         ASSERT_TRUE(library.fire(2, nullptr, 0, up, 2));

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -13,11 +12,9 @@
 #include <vector>
 
 #include "platform/MultitouchFramework.h"
-#include "tests/monitor/ThreadedFrameScript.h"
+#include "tests/monitor/TestFrameworkData.h"
 
 namespace {
-
-namespace mt = quorvel::platform::multitouch;
 
 struct Device {
     int id;
@@ -80,23 +77,6 @@ void record(std::string call)
     state().calls.push_back(std::move(call));
 }
 
-// Writes contacts as raw records into `bytes` (80 bytes each, little-endian host).
-void encode(unsigned char* bytes, const std::vector<quorvel::TrackpadContact>& contacts)
-{
-    std::memset(bytes, 0xAB, contacts.size() * mt::rawTouchRecordSize);  // unread bytes hold noise
-    for (std::size_t k = 0; k < contacts.size(); ++k) {
-        unsigned char* r = bytes + k * mt::rawTouchRecordSize;
-        const auto& c = contacts[k];
-        const float x = static_cast<float>(c.normalizedPosition.x), y = static_cast<float>(c.normalizedPosition.y);
-        const float size = static_cast<float>(c.size);
-        std::memcpy(r + mt::identifierOffset, &c.identifier, 4);
-        std::memcpy(r + mt::stateOffset, &c.state, 4);
-        std::memcpy(r + mt::xOffset, &x, 4);
-        std::memcpy(r + mt::yOffset, &y, 4);
-        std::memcpy(r + mt::sizeOffset, &size, 4);
-    }
-}
-
 // Calls the device's callback, if one is registered; true if it did. Called without the
 // lock, so a callback may still be running when detaching returns (until the device stops).
 bool deliver(int deviceID, const void* touches, std::int32_t count, double timestamp, std::int32_t frame)
@@ -113,12 +93,12 @@ bool deliver(int deviceID, const void* touches, std::int32_t count, double times
 
 [[maybe_unused]] void sendFrames(int deviceID)
 {
-    // One byte off any alignment, and reused for every frame: the callback must copy.
-    std::vector<unsigned char> storage(3 * mt::rawTouchRecordSize + 1);
-    unsigned char* buffer = storage.data() + 1;
+    // One buffer reused for every frame: the callback must copy.
+    quorvel::testing::TouchRecords records;
     for (const auto& scripted : quorvel::testing::threadedFrameScript()) {
-        encode(buffer, scripted.contacts);
-        deliver(deviceID, scripted.nullTouches ? nullptr : buffer, scripted.count, scripted.timestamp, scripted.frame);
+        records.write(scripted.contacts);
+        deliver(deviceID, scripted.nullTouches ? nullptr : records.data(), scripted.count, scripted.timestamp,
+                scripted.frame);
     }
     {
         std::lock_guard lock(state().mutex);
@@ -135,7 +115,7 @@ bool deliver(int deviceID, const void* touches, std::int32_t count, double times
         std::this_thread::yield();
     }
     for (long i = 0; i < 1'000'000 && !stopRequested(); ++i) {
-        deliver(deviceID, buffer, 0, 3.0 + static_cast<double>(i) * 0.001, static_cast<std::int32_t>(100 + i));
+        deliver(deviceID, records.data(), 0, 3.0 + static_cast<double>(i) * 0.001, static_cast<std::int32_t>(100 + i));
         state().sentAfterScript.fetch_add(1, std::memory_order_relaxed);
         std::this_thread::yield();
     }
