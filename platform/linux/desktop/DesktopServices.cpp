@@ -1,6 +1,7 @@
 #include "platform/linux/desktop/DesktopServices.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/linux/desktop/CurrentDesktop.h"
 #include "platform/linux/desktop/DesktopEntryBundles.h"
@@ -21,6 +22,13 @@ bool gnomeDesktop()
     return desktops != nullptr && desktopListIncludes(desktops, "GNOME");
 }
 
+bool waylandSession()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (display != nullptr && *display != '\0') || (type != nullptr && std::string_view(type) == "wayland");
+}
+
 std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources()
 {
     if (gnomeDesktop()) {
@@ -28,8 +36,12 @@ std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources()
             return gnome;
         }
     }
-    if (auto xkb = XkbInputSources::connect()) {
-        return xkb;
+    // Under Wayland the compositor owns the layouts; locking a group on Xwayland
+    // would switch them for X11 clients only.
+    if (!waylandSession()) {
+        if (auto xkb = XkbInputSources::connect()) {
+            return xkb;
+        }
     }
     return std::make_unique<SessionlessInputSources>();
 }

@@ -22,8 +22,8 @@ struct DesktopServices {
 };
 
 // Chooses each service by what the session offers: X11 (directly or through
-// Xwayland) for running applications, the clipboard and keyboard layouts; GNOME's
-// input-source settings on a GNOME desktop. Callbacks and selection requests are
+// Xwayland) for running applications and the clipboard, XKB layouts on X11 sessions
+// only, GNOME's input-source settings on a GNOME desktop. Callbacks and selection requests are
 // served from sources on `context`, which must be the main thread's.
 DesktopServices connectDesktopServices(GMainContext* context);
 

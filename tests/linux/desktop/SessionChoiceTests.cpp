@@ -7,6 +7,7 @@
 
 #include "platform/linux/desktop/DesktopServices.h"
 #include "platform/linux/desktop/GnomeInputSources.h"
+#include "tests/linux/desktop/XvfbServer.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -24,6 +25,31 @@ TEST(SessionChoice, WithoutAnXServerNothingIsReadableOrSelectable)
     EXPECT_EQ(services.preferenceReader->copyAppValue("AppleSymbolicHotKeys", "com.apple.symbolichotkeys"),
               std::nullopt);
     EXPECT_FALSE(services.applicationBundles->scanLocations().roots.empty());
+}
+
+TEST(SessionChoice, KeyboardLayoutsAreSelectedThroughXOnlyOnX11Sessions)
+{
+    const auto server = testing::XvfbServer::start();
+    if (!server) {
+        GTEST_SKIP() << "Xvfb is not available";
+    }
+    ::setenv("DISPLAY", server->displayName().c_str(), 1);
+    ::unsetenv("XDG_CURRENT_DESKTOP");
+    ::unsetenv("XDG_SESSION_TYPE");
+    ::unsetenv("WAYLAND_DISPLAY");
+    {
+        DesktopServices x11 = connectDesktopServices(g_main_context_default());
+        EXPECT_TRUE(x11.keyboardInputSources->keyboardInputSourceList(false).has_value());
+        EXPECT_TRUE(x11.pasteboard->setPlainText("through X11"));
+    }
+    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    {
+        DesktopServices wayland = connectDesktopServices(g_main_context_default());
+        EXPECT_EQ(wayland.keyboardInputSources->keyboardInputSourceList(false), std::nullopt);
+        EXPECT_TRUE(wayland.pasteboard->setPlainText("through Xwayland"));
+    }
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("DISPLAY");
 }
 
 TEST(SessionChoice, GnomeSourcesAreListedButNotSelectable)
