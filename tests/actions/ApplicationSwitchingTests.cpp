@@ -19,26 +19,31 @@ protected:
         fakes.mainQueue.drain();
     }
     void setFront(std::optional<std::string> id) { fakes.workspace.front = platform::RunningApplication{std::move(id)}; }
+    static History history() { return ActionDispatcher::activationHistory(); }
 };
 
 TEST_F(SwitchAppsTest, HistoryKeepsTheSixNewestWithoutDuplicates)
 {
     ActionDispatcher::startTrackingApplications(services);
     activate({"A", "B", "C", "D", "E", "F", "G"});
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"G", "F", "E", "D", "C", "B"}));
-
+    EXPECT_EQ(history(), (History{"G", "F", "E", "D", "C", "B"}));
     activate({"G", "D"});
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"D", "G", "F", "E", "C", "B"}));
+    EXPECT_EQ(history(), (History{"D", "G", "F", "E", "C", "B"}));
 }
 
-TEST_F(SwitchAppsTest, NotificationsAreRecordedAfterTheCallbackInArrivalOrder)
+TEST_F(SwitchAppsTest, TrackingIsSeededOnceAndRecordsAfterEachCallback)
 {
+    setFront("A");
     ActionDispatcher::startTrackingApplications(services);
-    fakes.workspace.notifyActivationOf("A");
-    fakes.workspace.notifyActivationOf("B");
-    EXPECT_TRUE(ActionDispatcher::activationHistory().empty());
+    setFront("B");
+    ActionDispatcher::startTrackingApplications(services);
+    EXPECT_EQ(fakes.workspace.activationObservers.size(), 1u);
+
+    fakes.workspace.notifyActivationOf("X");
+    fakes.workspace.notifyActivationOf("C");
+    EXPECT_EQ(history(), History{"A"});  // not yet: a separate main-thread task
     fakes.mainQueue.drain();
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"B", "A"}));
+    EXPECT_EQ(history(), (History{"C", "X", "A"}));
 }
 
 TEST_F(SwitchAppsTest, TheAgentAndUnidentifiedApplicationsAreNeverRecorded)
@@ -49,61 +54,43 @@ TEST_F(SwitchAppsTest, TheAgentAndUnidentifiedApplicationsAreNeverRecorded)
     fakes.workspace.notifyActivation(platform::RunningApplication{std::nullopt});
     fakes.workspace.notifyActivation(std::nullopt);
     fakes.mainQueue.drain();
-    EXPECT_TRUE(ActionDispatcher::activationHistory().empty());
-}
-
-TEST_F(SwitchAppsTest, TrackingStartsOnceAndIsSeededWithTheFrontApplication)
-{
-    setFront("A");
-    ActionDispatcher::startTrackingApplications(services);
-    setFront("B");
-    ActionDispatcher::startTrackingApplications(services);
-    EXPECT_EQ(fakes.workspace.activationObservers.size(), 1u);
-    EXPECT_EQ(ActionDispatcher::activationHistory(), History{"A"});
+    EXPECT_TRUE(history().empty());
 }
 
 TEST_F(SwitchAppsTest, RepeatedSwitchesToggleBetweenTwoApplications)
 {
     ActionDispatcher::startTrackingApplications(services);
     activate({"X", "A", "B"});
-
     setFront("B");
     run(ActionKind::SwitchApps{});
-    EXPECT_EQ(fakes.workspace.openedApplications, std::vector<std::string>{"/apps/A"});
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"A", "B", "X"}));
-
+    EXPECT_EQ(history(), (History{"A", "B", "X"}));
     setFront("A");
     run(ActionKind::SwitchApps{});
+    EXPECT_EQ(history(), (History{"B", "A", "X"}));
     EXPECT_EQ(fakes.workspace.openedApplications, (std::vector<std::string>{"/apps/A", "/apps/B"}));
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"B", "A", "X"}));
 }
 
 TEST_F(SwitchAppsTest, WithoutHistoryTheFirstRegularRunningApplicationIsChosen)
 {
     using platform::ActivationPolicy;
     setFront("B");
-    fakes.workspace.running = {{"org.quorvel.helper", ActivationPolicy::regular},
-                               {"B", ActivationPolicy::regular},
-                               {"X", ActivationPolicy::accessory},
-                               {std::nullopt, ActivationPolicy::regular},
-                               {"C", ActivationPolicy::regular},
-                               {"A", ActivationPolicy::regular}};
+    fakes.workspace.running = {{"org.quorvel.helper", ActivationPolicy::regular}, {"B", ActivationPolicy::regular},
+                               {"X", ActivationPolicy::accessory},           {std::nullopt, ActivationPolicy::regular},
+                               {"C", ActivationPolicy::regular},             {"A", ActivationPolicy::regular}};
     run(ActionKind::SwitchApps{});
     EXPECT_EQ(fakes.workspace.openedApplications, std::vector<std::string>{"/apps/C"});
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"C", "B"}));
+    EXPECT_EQ(history(), (History{"C", "B"}));
 }
 
 TEST_F(SwitchAppsTest, NoResolvableCandidateDoesNothingSilently)
 {
     setFront("B");
     run(ActionKind::SwitchApps{});  // nothing else runs
-    EXPECT_EQ(ActionDispatcher::activationHistory(), History{"B"});
-
     ActionDispatcher::startTrackingApplications(services);
     activate({"Gone", "B"});
     run(ActionKind::SwitchApps{});  // "Gone" is no longer installed
     EXPECT_TRUE(fakes.workspace.openedApplications.empty());
-    EXPECT_EQ(ActionDispatcher::activationHistory(), (History{"B", "Gone"}));
+    EXPECT_EQ(history(), (History{"B", "Gone"}));
     EXPECT_EQ(fakes.alertSound.beeps, 0);
 }
 
@@ -113,8 +100,7 @@ TEST_F(ActionTest, AppSwitcherHoldsCommandThirtySecondsPerCall)
     fakes.mainQueue.advance(10);
     run(ActionKind::ShowAppSwitcher{});
 
-    const std::vector<PostedKeyboardEvent> press{key(55, true, 0x100000), key(48, true, 0x100000),
-                                                 key(48, false, 0x100000)};
+    const std::vector press{key(55, true, 0x100000), key(48, true, 0x100000), key(48, false, 0x100000)};
     auto expected = press;
     expected.insert(expected.end(), press.begin(), press.end());
     EXPECT_EQ(fakes.eventTap.keyboardEvents, expected);
@@ -131,12 +117,11 @@ TEST_F(ActionTest, AppSwitcherHoldsCommandThirtySecondsPerCall)
 
 TEST_F(ActionTest, AppSwitcherSkipsOnlyTheEventThatCannotBeCreated)
 {
-    fakes.eventTap.canCreateKeyboardEvent = [](const platform::KeyboardEvent& e) { return !(e.keyCode == 48 && e.keyDown); };
+    fakes.eventTap.canCreateKeyboardEvent = [](const auto& e) { return !(e.keyCode == 48 && e.keyDown); };
     run(ActionKind::ShowAppSwitcher{});
     fakes.mainQueue.advance(30);
     EXPECT_EQ(fakes.eventTap.keyboardEvents,
-              (std::vector<PostedKeyboardEvent>{key(55, true, 0x100000), key(48, false, 0x100000),
-                                                key(55, false, std::nullopt)}));
+              (std::vector{key(55, true, 0x100000), key(48, false, 0x100000), key(55, false, std::nullopt)}));
 }
 
 }  // namespace

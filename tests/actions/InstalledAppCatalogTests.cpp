@@ -5,6 +5,8 @@
 namespace quorvel::testing {
 namespace {
 
+using Dictionary = PropertyValue::Dictionary;
+
 class CatalogTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -21,7 +23,7 @@ protected:
         for (const auto& application : load()) result.push_back(application.name);
         return result;
     }
-    bool wasVisitedBelow(const std::string& folder)
+    bool visitedBelow(const std::string& folder)
     {
         return std::any_of(bundles.visited.begin(), bundles.visited.end(),
                            [&](const std::string& path) { return path.starts_with(folder + "/"); });
@@ -42,13 +44,12 @@ TEST_F(CatalogTest, FindsBundlesInSubfoldersButNotInsideBundlesOrHiddenItems)
     bundles.addPath("/Applications/readme.txt");
 
     EXPECT_EQ(names(), (std::vector<std::string>{"Chess", "Suite"}));
-    EXPECT_FALSE(wasVisitedBelow("/Applications/Suite.app"));
-    EXPECT_FALSE(wasVisitedBelow("/Applications/.cache"));
+    EXPECT_FALSE(visitedBelow("/Applications/Suite.app"));
+    EXPECT_FALSE(visitedBelow("/Applications/.cache"));
 }
 
 TEST_F(CatalogTest, NameComesFromTheChosenInfoDictionaryElseTheFolderName)
 {
-    using Dictionary = PropertyValue::Dictionary;
     bundles.addBundle("/Applications/Display.app",
                       {std::nullopt, Dictionary{{"CFBundleDisplayName", text("Shown")}, {"CFBundleName", text("Plain")}}, "a"});
     bundles.addBundle("/Applications/Plain.app", {std::nullopt, Dictionary{{"CFBundleName", text("Bundle Name")}}, "b"});
@@ -57,16 +58,14 @@ TEST_F(CatalogTest, NameComesFromTheChosenInfoDictionaryElseTheFolderName)
     bundles.addBundle("/Applications/My.Tool.app", {std::nullopt, std::nullopt, std::nullopt});
     bundles.addBundle("/Applications/Blank.app", {std::nullopt, Dictionary{{"CFBundleDisplayName", text("")}}, "e"});
 
-    const auto applications = load();
-    EXPECT_EQ(applications, (std::vector<InstalledApplication>{{"", "e", "/Applications/Blank.app"},
-                                                                {"Bundle Name", "b", "/Applications/Plain.app"},
-                                                                {"Local", "c", "/Applications/Local.app"},
-                                                                {"My.Tool", std::nullopt, "/Applications/My.Tool.app"},
-                                                                {"Shown", "a", "/Applications/Display.app"}}));
-    EXPECT_EQ(applications[3].id(), "/Applications/My.Tool.app");
+    EXPECT_EQ(load(), (std::vector<InstalledApplication>{{"", "e", "/Applications/Blank.app"},
+                                                          {"Bundle Name", "b", "/Applications/Plain.app"},
+                                                          {"Local", "c", "/Applications/Local.app"},
+                                                          {"My.Tool", std::nullopt, "/Applications/My.Tool.app"},
+                                                          {"Shown", "a", "/Applications/Display.app"}}));
 }
 
-TEST_F(CatalogTest, LaterRootsAndTheWorkspaceWinForOneIdentifier)
+TEST_F(CatalogTest, LaterRootsAndTheWorkspaceWinForOneIdentity)
 {
     bundles.addApplication("/Applications/Editor.app", "org.editor", "Editor");
     bundles.addApplication("/home/user/Applications/Editor.app", "org.editor", "Editor");
@@ -74,18 +73,19 @@ TEST_F(CatalogTest, LaterRootsAndTheWorkspaceWinForOneIdentifier)
     bundles.addApplication("/Applications/Safari.app", "com.apple.Safari", "Safari");
     bundles.addApplication("/Volumes/System/Safari.app", "com.apple.Safari", "Safari");
     workspace.applications["com.apple.Safari"] = "/Volumes/System/Safari.app";
-
-    EXPECT_EQ(load(), (std::vector<InstalledApplication>{
-                          {"Console", "org.console", "/System/Applications/Utilities/Console.app"},
-                          {"Editor", "org.editor", "/home/user/Applications/Editor.app"},
-                          {"Safari", "com.apple.Safari", "/Volumes/System/Safari.app"}}));
-}
-
-TEST_F(CatalogTest, BundlesWithoutIdentifierStayApartByLocation)
-{
+    // Without an identifier, bundles stay apart by location.
     bundles.addBundle("/Applications/One/Tool.app", {std::nullopt, std::nullopt, std::nullopt});
     bundles.addBundle("/home/user/Applications/Tool.app", {std::nullopt, std::nullopt, std::nullopt});
-    EXPECT_EQ(names(), (std::vector<std::string>{"Tool", "Tool"}));
+
+    const auto applications = load();
+    ASSERT_EQ(applications.size(), 5u);
+    EXPECT_EQ(std::vector(applications.begin(), applications.begin() + 3),
+              (std::vector<InstalledApplication>{
+                  {"Console", "org.console", "/System/Applications/Utilities/Console.app"},
+                  {"Editor", "org.editor", "/home/user/Applications/Editor.app"},
+                  {"Safari", "com.apple.Safari", "/Volumes/System/Safari.app"}}));
+    EXPECT_EQ(applications[3].name, "Tool");
+    EXPECT_EQ(applications[4].name, "Tool");
 }
 
 TEST_F(CatalogTest, MissingOrUnreadableRootsAreSkipped)
@@ -94,8 +94,7 @@ TEST_F(CatalogTest, MissingOrUnreadableRootsAreSkipped)
     bundles.addApplication("/home/user/Applications/Notes.app", "org.notes", "Notes");
     bundles.unenumerableRoots = {"/System/Applications"};
     EXPECT_EQ(names(), std::vector<std::string>{"Notes"});
-
-    bundles = FakeApplicationBundles{};
+    bundles.paths.clear();
     EXPECT_TRUE(load().empty());
 }
 
