@@ -9,6 +9,7 @@
 #include "helper/actions/InstalledAppCatalog.h"
 #include "platform/linux/desktop/DesktopEntryBundles.h"
 #include "platform/linux/desktop/DesktopEntryLocations.h"
+#include "tests/fakes/FakeWorkspace.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -35,27 +36,6 @@ private:
     std::optional<std::string> old_;
 };
 
-// The workspace as the catalog uses it: only the system browser's location matters.
-class BrowserOnlyWorkspace final : public platform::Workspace {
-public:
-    std::optional<std::string> browser;
-    std::optional<std::string> urlForApplication(const std::string& id) override
-    {
-        return id == "com.apple.Safari" ? browser : std::nullopt;
-    }
-    void openApplication(const std::string&) override {}
-    std::optional<std::string> parseURL(const std::string&) override { return std::nullopt; }
-    bool openURL(const std::string&) override { return false; }
-    std::optional<platform::RunningApplication> frontmostApplication() override { return std::nullopt; }
-    std::vector<platform::RunningApplication> runningApplications() override { return {}; }
-    platform::ObserverToken observeApplicationActivation(
-        std::function<void(const std::optional<platform::RunningApplication>&)>) override
-    {
-        return {};
-    }
-    std::optional<std::string> ownBundleIdentifier() override { return std::nullopt; }
-};
-
 class TemporaryTree {
 public:
     TemporaryTree()
@@ -76,12 +56,6 @@ public:
 private:
     std::string path_;
 };
-
-TEST(DesktopEntryCatalog, TestDataIsPresent)
-{
-    ASSERT_TRUE(fs::is_directory(systemRoot)) << "missing test data: " << systemRoot;
-    ASSERT_TRUE(fs::is_directory(userRoot)) << "missing test data: " << userRoot;
-}
 
 TEST(DesktopEntryRoots, FollowXdgPrecedenceWithTheUsersOwnLast)
 {
@@ -114,6 +88,7 @@ TEST(DesktopEntryIds, AreRelativeToTheNearestRootWithSlashesAsDashes)
 
 TEST(DesktopEntryBundles, ReadNamesAndIdsFromRealEntries)
 {
+    ASSERT_TRUE(fs::is_directory(systemRoot) && fs::is_directory(userRoot)) << "missing test data: " << desktopFiles;
     ScopedEnvironment language("LANGUAGE", "eo");
     ScopedEnvironment all("LC_ALL", "C.UTF-8");
     DesktopEntryBundles bundles({systemRoot, userRoot});
@@ -185,9 +160,10 @@ TEST(DesktopEntryBundles, CompareNamesCaseInsensitively)
 TEST(InstalledAppCatalogOnDesktopEntries, ListsEveryApplicationOnceWithTheUsersCopyWinning)
 {
     ScopedEnvironment language("LANGUAGE", "C");
+    ASSERT_TRUE(fs::is_directory(systemRoot) && fs::is_directory(userRoot)) << "missing test data: " << desktopFiles;
     DesktopEntryBundles bundles({systemRoot, userRoot});
-    BrowserOnlyWorkspace workspace;
-    workspace.browser = systemRoot + "/kde4/konqbrowser.desktop";
+    testing::FakeWorkspace workspace;
+    workspace.applications["com.apple.Safari"] = systemRoot + "/kde4/konqbrowser.desktop";
 
     const auto applications = InstalledAppCatalog::loadApplications(bundles, workspace);
     const auto find = [&](const std::string& id) {
