@@ -13,6 +13,7 @@ namespace quorvel::tool {
 int runDevices(const std::vector<std::string>& arguments);
 int runReplay(const std::vector<std::string>& arguments);
 int runConfig(const std::vector<std::string>& arguments);
+int runWatch(const std::vector<std::string>& arguments);
 }  // namespace quorvel::tool
 
 namespace {
@@ -25,6 +26,7 @@ const Command commands[] = {
     {"devices", "List the touchpads and whether the agent can read them", quorvel::tool::runDevices},
     {"replay", "Run a recorded touchpad through the tap recogniser", quorvel::tool::runReplay},
     {"config", "Check the configuration file and show where it lives", quorvel::tool::runConfig},
+    {"watch", "Print live touches and gestures as the agent sees them, acting on none", quorvel::tool::runWatch},
     {nullptr, nullptr, nullptr},
 };
 // clang-format on
