@@ -26,5 +26,8 @@ function(quorvel_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main quorvel_warnings)
   target_include_directories(${T_NAME} PRIVATE ${QUORVEL_SOURCE_ROOT})
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+  # Discovered tests take one label: several are joined with "-", so that `ctest -L threads`
+  # (a regular expression) still finds a test labelled "linux threads".
+  string(REPLACE ";" "-" label "${T_LABELS}")
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${label}")
 endfunction()
