@@ -1,12 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include "helper/runner/HelperServices.h"
 #include "platform/linux/LinuxMultitouchFramework.h"
-#include "platform/linux/desktop/DesktopEntryBundles.h"
-#include "platform/linux/desktop/GioWorkspace.h"
-#include "platform/linux/desktop/LauncherShortcutReader.h"
+#include "platform/linux/desktop/DesktopServices.h"
 #include "platform/linux/input/LinuxInputServices.h"
 #include "platform/linux/runtime/GLibMainQueue.h"
 #include "platform/linux/runtime/JournalLogSink.h"
@@ -40,12 +36,8 @@ private:
     linux_backend::RandomUuidSource uuids_;
     linux_backend::LinuxSystemEventObservers systemEvents_;
     linux_backend::LinuxMultitouchFramework multitouch_;
-    linux_backend::GioWorkspace workspace_;
+    linux_backend::DesktopServices desktop_;
     linux_backend::LinuxInputServices input_;
-    std::unique_ptr<platform::Pasteboard> pasteboard_;
-    std::unique_ptr<platform::KeyboardInputSources> inputSources_;
-    std::unique_ptr<linux_backend::LauncherShortcutReader> preferences_;
-    std::unique_ptr<linux_backend::DesktopEntryBundles> applicationBundles_;
 };
 
 }  // namespace quorvel
