@@ -21,104 +21,71 @@ protected:
     testing::RecordingNotifier notifier;
     testing::ManualMonotonicClock clock;
     testing::CapturingLog log;
+    std::optional<VirtualKeyboardSlot> slot;
+    std::optional<PermissionPrompt> prompt;
+    std::optional<UinputAccessibility> accessibility;
 
-    struct Gate {
-        Gate(UinputAccessibilityTest& test)
-            : slot(test.factory),
-              prompt(test.notifier, test.clock, platform::Logger(test.log, "Quorvel", "Helper")),
-              accessibility(slot, prompt)
-        {
-        }
-        VirtualKeyboardSlot slot;
-        PermissionPrompt prompt;
-        UinputAccessibility accessibility;
-    };
+    // The agent starts with or without access to /dev/uinput.
+    void start(int uinputError)
+    {
+        factory.failWith = uinputError;
+        slot.emplace(factory);
+        prompt.emplace(notifier, clock, platform::Logger(log, "Quorvel", "Helper"));
+        accessibility.emplace(*slot, *prompt);
+    }
 };
 
-TEST_F(UinputAccessibilityTest, TrustedWhenTheVirtualKeyboardExistsAndThenNothingIsShown)
+TEST_F(UinputAccessibilityTest, TrustIsTheVirtualKeyboardAndGrantingTakesEffectAtTheNextCheck)
 {
-    Gate gate(*this);
-    EXPECT_TRUE(gate.accessibility.isProcessTrusted());
-    EXPECT_TRUE(gate.accessibility.isProcessTrustedWithOptions(promptOptions));
+    start(EACCES);
+    EXPECT_FALSE(accessibility->isProcessTrusted());
+    EXPECT_FALSE(accessibility->isProcessTrustedWithOptions({{platform::trustedCheckOptionPrompt, false}}));
+    EXPECT_TRUE(log.records.empty());  // no prompt without the option
+
+    factory.failWith = 0;
+    EXPECT_TRUE(accessibility->isProcessTrustedWithOptions(promptOptions));
     EXPECT_TRUE(notifier.shown.empty());
     EXPECT_TRUE(log.records.empty());
 }
 
-TEST_F(UinputAccessibilityTest, UntrustedCheckWithoutThePromptOptionShowsNothing)
+TEST_F(UinputAccessibilityTest, PromptLogsWhyAndTellsHowToGrantAccessAtMostOnceAMinute)
 {
-    factory.failWith = EACCES;
-    Gate gate(*this);
-    EXPECT_FALSE(gate.accessibility.isProcessTrusted());
-    EXPECT_FALSE(gate.accessibility.isProcessTrustedWithOptions({}));
-    EXPECT_FALSE(gate.accessibility.isProcessTrustedWithOptions({{platform::trustedCheckOptionPrompt, false}}));
-    EXPECT_TRUE(notifier.shown.empty());
-    EXPECT_TRUE(log.records.empty());
-}
-
-TEST_F(UinputAccessibilityTest, PromptLogsWhyAndTellsHowToGrantAccess)
-{
-    factory.failWith = EACCES;
-    Gate gate(*this);
-    EXPECT_FALSE(gate.accessibility.isProcessTrustedWithOptions(promptOptions));
-
+    start(EACCES);
+    EXPECT_FALSE(accessibility->isProcessTrustedWithOptions(promptOptions));
     ASSERT_EQ(log.records.size(), 1U);
-    EXPECT_EQ(log.records[0].level, platform::LogLevel::error);
-    EXPECT_EQ(log.records[0].subsystem, "Quorvel");
-    EXPECT_EQ(log.records[0].category, "Helper");
-    EXPECT_EQ(log.records[0].message, "Cannot post input events: no write access to /dev/uinput");
+    EXPECT_EQ(log.records[0], (testing::LogRecord{platform::LogLevel::error, "Quorvel", "Helper",
+                                                  "Cannot post input events: %s",
+                                                  "Cannot post input events: no write access to /dev/uinput"}));
     ASSERT_EQ(notifier.shown.size(), 1U);
     EXPECT_THAT(notifier.shown[0].body, HasSubstr("70-quorvel.rules"));
     EXPECT_THAT(notifier.shown[0].body, HasSubstr("log in again"));
-}
 
-TEST_F(UinputAccessibilityTest, GrantingAccessTakesEffectAtTheNextCheck)
-{
-    factory.failWith = EACCES;
-    Gate gate(*this);
-    EXPECT_FALSE(gate.accessibility.isProcessTrusted());
-    factory.failWith = 0;
-    EXPECT_TRUE(gate.accessibility.isProcessTrustedWithOptions(promptOptions));
-    EXPECT_TRUE(notifier.shown.empty());
-}
-
-TEST_F(UinputAccessibilityTest, TheNotificationIsShownAtMostOnceAMinuteWhileEveryRequestIsLogged)
-{
-    factory.failWith = EACCES;
-    Gate gate(*this);
-    gate.accessibility.isProcessTrustedWithOptions(promptOptions);
     clock.advance(59.9);
-    gate.accessibility.isProcessTrustedWithOptions(promptOptions);
+    accessibility->isProcessTrustedWithOptions(promptOptions);
     EXPECT_EQ(notifier.shown.size(), 1U);
     clock.advance(0.1);  // a minute after the first
-    gate.accessibility.isProcessTrustedWithOptions(promptOptions);
+    accessibility->isProcessTrustedWithOptions(promptOptions);
     EXPECT_EQ(notifier.shown.size(), 2U);
-    EXPECT_EQ(log.records.size(), 3U);
+    EXPECT_EQ(log.records.size(), 3U);  // every refused action is logged
 }
 
 TEST_F(UinputAccessibilityTest, WithoutANotificationServiceOnlyTheLogLineIsWrittenAndTheNextRequestTriesAgain)
 {
-    factory.failWith = EACCES;
+    start(EACCES);
     notifier.available = false;
-    Gate gate(*this);
-    gate.accessibility.isProcessTrustedWithOptions(promptOptions);
+    accessibility->isProcessTrustedWithOptions(promptOptions);
     EXPECT_EQ(log.records.size(), 1U);
-
     notifier.available = true;
     clock.advance(1);
-    gate.accessibility.isProcessTrustedWithOptions(promptOptions);
+    accessibility->isProcessTrustedWithOptions(promptOptions);
     EXPECT_EQ(notifier.shown.size(), 1U);
 }
 
 TEST(PermissionNotification, SaysWhatToDoForTheCauseAtHand)
 {
-    const DesktopNotification denied = permissionNotification(EACCES, std::string("input"));
-    EXPECT_THAT(denied.body, HasSubstr("write access to /dev/uinput"));
-    EXPECT_THAT(denied.body, HasSubstr("group \"input\""));
+    EXPECT_THAT(permissionNotification(EACCES, std::string("input")).body, HasSubstr("join the group \"input\""));
     EXPECT_THAT(permissionNotification(EACCES, std::nullopt).body, Not(HasSubstr("group")));
-
-    const DesktopNotification missing = permissionNotification(ENOENT, std::string("input"));
-    EXPECT_THAT(missing.body, HasSubstr("uinput kernel module"));
-    EXPECT_FALSE(missing.summary.empty());
+    EXPECT_THAT(permissionNotification(ENOENT, std::string("input")).body, HasSubstr("uinput kernel module"));
 }
 
 }  // namespace
