@@ -61,6 +61,7 @@ TEST(WatchLive, PrintsTrackedTouchesAndDeliversDoubleTapsAtOnceWithoutATripleTap
     ASSERT_NE(gesture, std::string::npos) << out;
     EXPECT_LT(gesture, out.find("touch began 2.300 id 5"));
     EXPECT_EQ(countOf(out, "gesture "), 1u) << out;
+    EXPECT_EQ(out.find("not readable"), std::string::npos) << out;
 
     watch->sendSignal(SIGINT);
     EXPECT_EQ(watch->waitForExit(), 0) << watch->errors();
@@ -70,13 +71,15 @@ TEST(WatchLive, UsesTheAgentsConfigurationFileAndHoldsDoubleTapsWhereATripleTapI
 {
     InstalledCopy copy;
     copy.writeFile(copy.agentConfigurationFile(), tripleTapActionInTopLeft);
-    auto watch = copy.start("quorvel", {"watch"});
+    // A second touchpad that cannot be read does not stop the watch; it is mentioned.
+    auto watch = copy.start("quorvel", {"watch"}, {"QUORVEL_TEST_BRIDGE_UNREADABLE=1"});
     ASSERT_TRUE(eventually([&] { return scriptPlayed(*watch); })) << watch->output() << watch->errors();
     ASSERT_TRUE(eventually([&] { return countOf(watch->output(), "gesture ") > 0; })) << watch->output();
 
     const std::string out = watch->output();
     EXPECT_NE(out.find("Configuration: " + copy.agentConfigurationFile().string() + "\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Double taps wait for a triple tap in: topLeft\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Note: 1 touchpad(s) found but not readable"), std::string::npos) << out;
     EXPECT_NE(out.find("gesture topLeft tripleTap 2.350\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("gesture topLeft doubleTap"), std::string::npos) << out;
 

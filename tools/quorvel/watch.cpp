@@ -233,6 +233,23 @@ private:
     std::string lastError_;
 };
 
+// Touchpads the bridge's last device scan left out for lack of permission (0 when the bridge
+// does not tell).
+int unreadableTouchpads(const std::optional<DynamicLibrary>& bridge)
+{
+    if (!bridge) return 0;
+    return linux_backend::unreadableTouchpadCount(bridge->handle()).value_or(0);
+}
+
+void printUnreadableHint(std::FILE* out, int unreadable)
+{
+    std::fprintf(out,
+                 "%d touchpad(s) found but not readable for lack of permission; `quorvel devices` shows which, and "
+                 "the udev rule shipped with Quorvel (70-quorvel.rules in packaging/) grants the seat's user read "
+                 "access\n",
+                 unreadable);
+}
+
 // Why the monitor could not start, with what the bridge knows about touchpads it left out.
 void explainStartFailure(const std::string& status, const LastErrorLog& log, const std::string& bridgePath,
                          const std::optional<DynamicLibrary>& bridge)
@@ -245,12 +262,9 @@ void explainStartFailure(const std::string& status, const LastErrorLog& log, con
         return;
     }
     if (status != "No multitouch devices found" || !bridge) return;
-    if (const auto unreadable = linux_backend::unreadableTouchpadCount(bridge->handle()); unreadable && *unreadable > 0) {
-        std::fprintf(stderr,
-                     "quorvel watch: %d touchpad(s) found but not readable for lack of permission; `quorvel devices` "
-                     "shows which, and the udev rule shipped with Quorvel (70-quorvel.rules in packaging/) grants "
-                     "the seat's user read access\n",
-                     *unreadable);
+    if (const int unreadable = unreadableTouchpads(bridge); unreadable > 0) {
+        std::fprintf(stderr, "quorvel watch: ");
+        printUnreadableHint(stderr, unreadable);
     }
     using UnsupportedCount = decltype(&QuorvelMultitouchUnsupportedDeviceCount);
     // POSIX guarantees that a data pointer from dlsym converts to a function pointer.
@@ -340,6 +354,10 @@ int runWatch(const std::vector<std::string>& arguments)
     }
     teeFrameSink(tuning, times);
     std::printf("%s\n", monitor.statusMessage().get().c_str());
+    if (const int unreadable = unreadableTouchpads(bridge); unreadable > 0) {
+        std::printf("Note: ");
+        printUnreadableHint(stdout, unreadable);
+    }
     std::fflush(stdout);
 
     // Rebinding after wake or hotplug installs a fresh sink of the monitor's once the start
