@@ -28,13 +28,14 @@ kill -0 "$pid" 2>/dev/null || { echo "the agent ended:" >&2; cat "$home/agent.lo
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
 rss_kib=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+rss_parts=$(awk '/^Rss(Anon|File|Shmem):/ { printf "%s %s KiB  ", $1, $2 }' "/proc/$pid/status")
 before=$(cpu_ticks)
 sleep "$sample"
 after=$(cpu_ticks)
 ticks_per_second=$(getconf CLK_TCK)
 
-awk -v rss="$rss_kib" -v ticks=$((after - before)) -v hz="$ticks_per_second" -v seconds="$sample" 'BEGIN {
-  printf "resident memory: %.2f MiB (VmRSS %d KiB)\n", rss / 1024, rss
+awk -v rss="$rss_kib" -v parts="$rss_parts" -v ticks=$((after - before)) -v hz="$ticks_per_second" -v seconds="$sample" 'BEGIN {
+  printf "resident memory: %.2f MiB (VmRSS %d KiB; %s)\n", rss / 1024, rss, parts
   printf "CPU time: %d ticks in %d s idle = %.1f ms per idle minute (resolution %.0f ms)\n",
          ticks, seconds, ticks * 1000 / hz * 60 / seconds, 1000 / hz * 60 / seconds
 }'
