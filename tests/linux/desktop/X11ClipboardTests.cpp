@@ -1,16 +1,14 @@
-// The X11 clipboard under Xvfb: reading what another owner offers (all types, large
-// data, owners that do not answer), serving what we write to other clients, and the
-// change count that guards the restore of a pasted snippet.
+// The X11 clipboard under Xvfb: what another owner offers, what we serve to other
+// clients, and the change count that guards the restore of a pasted snippet.
 #include <gtest/gtest.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -24,136 +22,86 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::Bytes;
+using Offer = std::vector<std::pair<std::string, std::string>>;
 
-// The owner threads below use their own connections.
-const bool threadsInitialised = XInitThreads() != 0;
+const bool threadsInitialised = XInitThreads() != 0;  // owners answer from their own threads
 
-Bytes bytes(const std::string& text)
-{
-    return Bytes(text.begin(), text.end());
-}
+Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-// Another application holding the clipboard, answering from its own thread.
-class ForeignSelectionOwner {
-public:
-    ForeignSelectionOwner(const std::string& displayName, std::vector<std::pair<std::string, std::string>> offered,
-                          bool answers = true)
+// Another application holding the clipboard, answering (or not) from its own thread.
+struct ForeignOwner {
+    ForeignOwner(const std::string& displayName, Offer offered, bool answers = true)
         : display_(XOpenDisplay(displayName.c_str())), offered_(std::move(offered)), answers_(answers)
     {
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(display_, atom("CLIPBOARD"), window_, CurrentTime);
+        const Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(display_, atom("CLIPBOARD"), window, CurrentTime);
         XSync(display_, False);
-        if (::pipe2(stop_, O_CLOEXEC) == 0) {
-            thread_ = std::thread([this] { serve(); });
-        }
+        thread_ = std::thread([this] { serve(); });
     }
-    ~ForeignSelectionOwner()
+    ~ForeignOwner()
     {
-        if (thread_.joinable()) {
-            [[maybe_unused]] const ssize_t written = ::write(stop_[1], "x", 1);
-            thread_.join();
-        }
-        ::close(stop_[0]);
-        ::close(stop_[1]);
+        stop_ = true;
+        thread_.join();
         XCloseDisplay(display_);
     }
-
-private:
-    Atom atom(const char* name) { return XInternAtom(display_, name, False); }
-
+    Atom atom(const std::string& name) { return XInternAtom(display_, name.c_str(), False); }
     void serve()
     {
-        pollfd descriptors[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_[0], POLLIN, 0}};
-        for (;;) {
+        pollfd descriptor{ConnectionNumber(display_), POLLIN, 0};
+        for (XEvent event; !stop_; ::poll(&descriptor, 1, 20)) {
             while (XPending(display_) > 0) {
-                XEvent event;
                 XNextEvent(display_, &event);
-                if (event.type == SelectionRequest && answers_) {
-                    answer(event.xselectionrequest);
-                }
-            }
-            ::poll(descriptors, 2, -1);
-            if (descriptors[1].revents != 0) {
-                return;
+                if (event.type == SelectionRequest && answers_) answer(event.xselectionrequest);
             }
         }
     }
-
     void answer(const XSelectionRequestEvent& request)
     {
         XEvent reply{};
         reply.xselection = {SelectionNotify, 0, True, display_, request.requestor, request.selection,
                             request.target, None, request.time};
-        if (request.target == atom("TARGETS")) {
-            std::vector<long> atoms = {static_cast<long>(atom("TARGETS"))};
-            for (const auto& entry : offered_) {
-                atoms.push_back(static_cast<long>(atom(entry.first.c_str())));
-            }
-            XChangeProperty(display_, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+        const auto put = [&](Atom type, int format, const void* data, std::size_t count) {
+            XChangeProperty(display_, request.requestor, request.property, type, format, PropModeReplace,
+                            static_cast<const unsigned char*>(data), static_cast<int>(count));
             reply.xselection.property = request.property;
+        };
+        std::vector<long> targets = {static_cast<long>(atom("TARGETS"))};
+        for (const auto& [type, data] : offered_) {
+            targets.push_back(static_cast<long>(atom(type)));
+            if (request.target == atom(type)) put(request.target, 8, data.data(), data.size());
         }
-        for (const auto& entry : offered_) {
-            if (request.target == atom(entry.first.c_str())) {
-                XChangeProperty(display_, request.requestor, request.property, request.target, 8, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(entry.second.data()),
-                                static_cast<int>(entry.second.size()));
-                reply.xselection.property = request.property;
-            }
-        }
+        if (request.target == atom("TARGETS")) put(XA_ATOM, 32, targets.data(), targets.size());
         XSendEvent(display_, request.requestor, False, NoEventMask, &reply);
         XFlush(display_);
     }
 
     Display* display_;
-    Window window_ = None;
-    std::vector<std::pair<std::string, std::string>> offered_;
+    Offer offered_;
     bool answers_;
-    int stop_[2] = {-1, -1};
+    std::atomic<bool> stop_ = false;
     std::thread thread_;
 };
 
-class X11ClipboardTest : public ::testing::Test {
+class X11ClipboardTest : public testing::XvfbTest {
 protected:
-    static void SetUpTestSuite() { server_ = testing::XvfbServer::start(); }
-    static void TearDownTestSuite() { server_.reset(); }
     void SetUp() override
     {
-        ASSERT_TRUE(threadsInitialised);
-        if (!server_) {
-            GTEST_SKIP() << "Xvfb is not available";
-        }
-        context_ = g_main_context_new();
-        clipboard_ = X11Clipboard::connect(context_, server_->displayName(), std::chrono::milliseconds(300));
-        ASSERT_NE(clipboard_, nullptr);
+        ASSERT_TRUE(threadsInitialised && server) << "Xvfb did not start";
+        clipboard = X11Clipboard::connect(context, server->displayName, std::chrono::milliseconds(300));
+        ASSERT_NE(clipboard, nullptr);
     }
-    void TearDown() override
-    {
-        clipboard_.reset();
-        if (context_ != nullptr) {
-            g_main_context_unref(context_);
-        }
-    }
+    ForeignOwner owner(Offer offer, bool answers = true) { return {server->displayName, std::move(offer), answers}; }
 
-    // Runs a command (another X client) while our side keeps serving the selection.
-    std::string runWhileServing(const std::string& command)
+    // What xclip, another client, prints; our side keeps serving the selection meanwhile.
+    std::string xclip(const std::string& arguments)
     {
-        std::atomic<bool> done = false;
-        std::string output;
-        std::thread runner([&] {
-            const std::string line = "DISPLAY=" + server_->displayName() + " " + command;
-            if (FILE* pipe = ::popen(line.c_str(), "r")) {
-                char buffer[65536];
-                std::size_t length = 0;
-                while ((length = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-                    output.append(buffer, length);
-                }
-                ::pclose(pipe);
-            }
-            done = true;
-        });
-        testing::iterateUntil(context_, [&] { return done.load(); }, std::chrono::seconds(20));
-        runner.join();
+        const std::string out = fs::temp_directory_path() / ("quorvel-xclip-" + std::to_string(::getpid()));
+        const std::string command = "DISPLAY=" + server->displayName + " xclip -selection clipboard " + arguments;
+        EXPECT_EQ(std::system(("(" + command + " >" + out + ".tmp; mv " + out + ".tmp " + out + ") &").c_str()), 0);
+        testing::iterateUntil(context, [&] { return fs::exists(out); }, std::chrono::seconds(20));
+        std::ifstream in(out, std::ios::binary);
+        std::string output(std::istreambuf_iterator<char>(in), {});
+        fs::remove(out);
         return output;
     }
 
@@ -161,108 +109,66 @@ protected:
     platform::PasteboardItem save()
     {
         platform::PasteboardItem item;
-        if (clipboard_->itemCount().value_or(0) == 1) {
-            for (const std::string& type : clipboard_->types(0)) {
-                if (auto data = clipboard_->data(0, type)) {
-                    item.setData(type, std::move(*data));
-                }
-            }
+        for (const std::string& type : clipboard->types(0)) {
+            if (auto data = clipboard->data(0, type)) item.setData(type, std::move(*data));
         }
         return item;
     }
 
-    static std::unique_ptr<testing::XvfbServer> server_;
-    GMainContext* context_ = nullptr;
-    std::unique_ptr<X11Clipboard> clipboard_;
+    std::unique_ptr<X11Clipboard> clipboard;
 };
-std::unique_ptr<testing::XvfbServer> X11ClipboardTest::server_;
 
-TEST_F(X11ClipboardTest, ReadsEveryTypeAnotherOwnerOffers)
+// The snippet paste: save what another owner offers, paste ours, put theirs back.
+TEST_F(X11ClipboardTest, AnotherOwnersTypesAreSavedAndServedBackAfterASnippet)
 {
-    ForeignSelectionOwner owner(server_->displayName(), {{"text/html", "<b>copied</b>"}, {"UTF8_STRING", "copied"}});
-    EXPECT_EQ(clipboard_->itemCount(), 1u);
-    EXPECT_EQ(clipboard_->types(0), (std::vector<std::string>{"text/html", "UTF8_STRING"}));
-    EXPECT_EQ(clipboard_->data(0, "text/html"), bytes("<b>copied</b>"));
-    EXPECT_EQ(clipboard_->data(0, "UTF8_STRING"), bytes("copied"));
-    EXPECT_EQ(clipboard_->data(0, "image/png"), std::nullopt);
-    EXPECT_TRUE(clipboard_->types(1).empty());
-}
-
-TEST_F(X11ClipboardTest, AnOwnerThatDoesNotAnswerYieldsNothing)
-{
-    ForeignSelectionOwner owner(server_->displayName(), {{"UTF8_STRING", "never sent"}}, false);
-    EXPECT_EQ(clipboard_->itemCount(), std::nullopt);
-    EXPECT_TRUE(clipboard_->types(0).empty());
-    EXPECT_EQ(clipboard_->data(0, "UTF8_STRING"), std::nullopt);
-}
-
-TEST_F(X11ClipboardTest, WrittenTextIsServedToOtherClients)
-{
-    ASSERT_TRUE(clipboard_->setPlainText("snippet \xE2\x9C\x93 ok"));
-    EXPECT_EQ(runWhileServing("xclip -o -selection clipboard -t UTF8_STRING"), "snippet \xE2\x9C\x93 ok");
-    const std::string targets = runWhileServing("xclip -o -selection clipboard -t TARGETS");
-    EXPECT_NE(targets.find("UTF8_STRING"), std::string::npos) << targets;
+    const std::int64_t start = clipboard->changeCount();
+    platform::PasteboardItem saved;
+    std::int64_t theirsTaken = 0;
+    {
+        const ForeignOwner theirs = owner({{"text/html", "<i>mine</i>"}, {"UTF8_STRING", "mine"}});
+        ASSERT_TRUE(testing::iterateUntil(context, [&] { return clipboard->changeCount() > start; }));
+        theirsTaken = clipboard->changeCount();
+        EXPECT_EQ(clipboard->itemCount(), 1u);
+        EXPECT_TRUE(clipboard->types(1).empty());
+        EXPECT_EQ(clipboard->data(0, "image/png"), std::nullopt);
+        saved = save();
+        EXPECT_EQ(saved.dataByType, (std::vector<std::pair<std::string, Bytes>>{{"text/html", bytes("<i>mine</i>")},
+                                                                                {"UTF8_STRING", bytes("mine")}}));
+        ASSERT_TRUE(clipboard->setPlainText("snippet \xE2\x9C\x93"));
+        EXPECT_EQ(clipboard->changeCount(), theirsTaken + 1) << "reading changes nothing, writing does";
+    }
+    EXPECT_EQ(xclip("-o -t UTF8_STRING"), "snippet \xE2\x9C\x93");
+    const std::string targets = xclip("-o -t TARGETS");
     EXPECT_NE(targets.find("text/plain;charset=utf-8"), std::string::npos) << targets;
     EXPECT_EQ(targets.find("\nSTRING\n"), std::string::npos) << "non-ASCII text is no Latin-1 STRING";
-    EXPECT_EQ(clipboard_->data(0, "UTF8_STRING"), bytes("snippet \xE2\x9C\x93 ok"));
-}
 
-TEST_F(X11ClipboardTest, SavedTypesComeBackAfterASnippet)
-{
-    platform::PasteboardItem saved;
-    {
-        ForeignSelectionOwner owner(server_->displayName(), {{"text/html", "<i>mine</i>"}, {"UTF8_STRING", "mine"}});
-        saved = save();
-        ASSERT_TRUE(clipboard_->setPlainText("snippet"));
-    }
-    EXPECT_EQ(runWhileServing("xclip -o -selection clipboard -t UTF8_STRING"), "snippet");
-
-    clipboard_->clearContents();
-    ASSERT_TRUE(clipboard_->writeObjects({saved}));
-    EXPECT_EQ(runWhileServing("xclip -o -selection clipboard -t text/html"), "<i>mine</i>");
-    EXPECT_EQ(runWhileServing("xclip -o -selection clipboard -t UTF8_STRING"), "mine");
+    clipboard->clearContents();
+    EXPECT_EQ(clipboard->itemCount(), 0u);
+    ASSERT_TRUE(clipboard->writeObjects({saved}));
+    EXPECT_EQ(clipboard->changeCount(), theirsTaken + 3);
+    EXPECT_EQ(xclip("-o -t text/html"), "<i>mine</i>");
+    EXPECT_EQ(xclip("-o -t UTF8_STRING"), "mine");
     EXPECT_EQ(save(), saved);
 }
 
-TEST_F(X11ClipboardTest, LargeDataTravelsIncrementallyBothWays)
+TEST_F(X11ClipboardTest, AnOwnerThatDoesNotAnswerYieldsNothingWithinTheTimeout)
+{
+    const ForeignOwner silent = owner({{"UTF8_STRING", "never sent"}}, false);
+    EXPECT_EQ(clipboard->itemCount(), std::nullopt);
+    EXPECT_TRUE(clipboard->types(0).empty());
+    EXPECT_EQ(clipboard->data(0, "UTF8_STRING"), std::nullopt);
+}
+
+TEST_F(X11ClipboardTest, LargeDataIsServedIncrementally)
 {
     Bytes large(3 * 1024 * 1024 + 17);
     std::mt19937 random(7);
-    for (auto& byte : large) {
-        byte = static_cast<std::uint8_t>(random());
-    }
+    for (auto& byte : large) byte = static_cast<std::uint8_t>(random());
     platform::PasteboardItem item;
     item.setData("image/png", large);
-    ASSERT_TRUE(clipboard_->writeObjects({item}));
-    const std::string served = runWhileServing("xclip -o -selection clipboard -t image/png");
+    ASSERT_TRUE(clipboard->writeObjects({item}));
+    const std::string served = xclip("-o -t image/png");
     EXPECT_TRUE(bytes(served) == large) << "served " << served.size() << " of " << large.size() << " bytes";
-
-    // xclip as the owner of the same data: our reader assembles the chunks.
-    const fs::path file = fs::temp_directory_path() / ("quorvel-large-" + std::to_string(::getpid()));
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(large.data()),
-                                                static_cast<std::streamsize>(large.size()));
-    const std::int64_t before = clipboard_->changeCount();
-    runWhileServing("xclip -selection clipboard -t image/png -i " + file.string() + " >/dev/null 2>&1");
-    ASSERT_TRUE(testing::iterateUntil(context_, [&] { return clipboard_->changeCount() > before; }));
-    EXPECT_EQ(clipboard_->data(0, "image/png"), large);
-    clipboard_->clearContents();  // ends the xclip owner
-    fs::remove(file);
-}
-
-TEST_F(X11ClipboardTest, ChangeCountGrowsWithEveryWriteOursAndOthers)
-{
-    const std::int64_t start = clipboard_->changeCount();
-    clipboard_->clearContents();
-    EXPECT_EQ(clipboard_->changeCount(), start + 1);
-    EXPECT_EQ(clipboard_->itemCount(), 0u);
-    ASSERT_TRUE(clipboard_->setPlainText("x"));
-    EXPECT_EQ(clipboard_->changeCount(), start + 2);
-    save();  // reading changes nothing
-    EXPECT_EQ(clipboard_->changeCount(), start + 2);
-
-    ForeignSelectionOwner owner(server_->displayName(), {{"UTF8_STRING", "theirs"}});
-    ASSERT_TRUE(testing::iterateUntil(context_, [&] { return clipboard_->changeCount() > start + 2; }));
-    EXPECT_EQ(clipboard_->data(0, "UTF8_STRING"), bytes("theirs"));
 }
 
 }  // namespace
