@@ -32,7 +32,7 @@ UserDirectories currentUserDirectories();
 
 // The rule itself:
 // 1. $XDG_CONFIG_HOME when set to an absolute path (relative or empty values are ignored,
-//    as the XDG Base Directory Specification says);
+//    as the XDG base directory rules say);
 // 2. else ".config" in the home directory ($HOME if absolute, else the user database's);
 // 3. with no home directory at all, the per-user runtime directory ($XDG_RUNTIME_DIR if
 //    absolute, else /run/user/<uid>), never a directory shared between users such as /tmp.

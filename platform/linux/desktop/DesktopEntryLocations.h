@@ -12,7 +12,7 @@ namespace quorvel::linux_backend {
 std::vector<std::string> applicationRootsFromEnvironment();
 
 // The desktop-file ID of the entry at `path` without its ".desktop" suffix, as the
-// Desktop Entry Specification builds it: the path relative to the applications
+// freedesktop desktop entry rules build it: the path relative to the applications
 // root that holds it, with "/" replaced by "-". The nearest enclosing root of
 // `roots` is used; without one, the part after the last "applications" folder, else
 // the file name. Nothing when the name does not end in ".desktop".
