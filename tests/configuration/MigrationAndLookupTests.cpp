@@ -7,8 +7,6 @@
 namespace quorvel {
 namespace {
 
-const platform::Uuid someId = *platform::Uuid::fromString("00000000-0000-4000-8000-00000000000A");
-
 // The migration is private to the store; reach it as the store does, by loading the file form.
 AppConfiguration loaded(const AppConfiguration& configuration)
 {
@@ -17,42 +15,33 @@ AppConfiguration loaded(const AppConfiguration& configuration)
         ConfigurationStore::load(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
 }
 
-RecognizerSettings loadedRecognizer(double cornerZone, double tripleTapWindow)
+AssignedAction action(ActionKind kind, bool isEnabled)
 {
-    AppConfiguration configuration = AppConfiguration::defaultConfiguration();
-    configuration.recognizer.cornerZone = cornerZone;
-    configuration.recognizer.tripleTapWindow = tripleTapWindow;
-    return loaded(configuration).recognizer;
+    return AssignedAction{*platform::Uuid::fromString("00000000-0000-4000-8000-00000000000A"), std::move(kind), isEnabled};
 }
-
-AssignedAction action(ActionKind kind, bool isEnabled) { return AssignedAction{someId, std::move(kind), isEnabled}; }
 
 TEST(DefaultConfiguration, EnabledWithDefaultTuningAndFourEmptyCornersInOrder)
 {
     const AppConfiguration& value = AppConfiguration::defaultConfiguration();
-    EXPECT_TRUE(value.isEnabled);
-    EXPECT_EQ(value.recognizer, (RecognizerSettings{0.3, 0.45, 0.2, 0.28, 0.08}));
-    ASSERT_EQ(value.assignments.size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(value.assignments[i], CornerAssignment{.corner = TrackpadCorner::allCases()[i]});
+    using enum TrackpadCorner::Value;
+    const std::vector<CornerAssignment> fourEmptyCorners{{topLeft}, {topRight}, {bottomLeft}, {bottomRight}};
+    EXPECT_EQ(value, (AppConfiguration{true, {0.3, 0.45, 0.2, 0.28, 0.08}, fourEmptyCorners}));
     EXPECT_EQ(loaded(value), value);
 }
 
-TEST(MigrationSnaps, OldDefaultsBecomeCurrentOnesInsideOpenWindows)
+TEST(MigrationSnaps, OldDefaultsBecomeCurrentOnesInsideOpenWindowsAndNothingElseMoves)
 {
-    for (double snapped : {0.23, 0.22, 0.2151, 0.2449}) EXPECT_EQ(loadedRecognizer(snapped, 0.2).cornerZone, 0.3) << snapped;
-    for (double kept : {0.215, 0.25, 0.2}) EXPECT_EQ(loadedRecognizer(kept, 0.2).cornerZone, kept) << kept;
-    for (double snapped : {0.45, 0.4505, 0.25, 0.2491}) EXPECT_EQ(loadedRecognizer(0.3, snapped).tripleTapWindow, 0.2) << snapped;
-    for (double kept : {0.452, 0.3, 0.2, 0.251}) EXPECT_EQ(loadedRecognizer(0.3, kept).tripleTapWindow, kept) << kept;
+    auto snapped = [](double cornerZone, double tripleTapWindow) {
+        return loaded(AppConfiguration{false, {cornerZone, 0.23, tripleTapWindow, 0.45, 0.25}, {}}).recognizer;
+    };
+    const RecognizerSettings current{0.3, 0.23, 0.2, 0.45, 0.25};
+    for (double old : {0.23, 0.22, 0.2151, 0.2449}) EXPECT_EQ(snapped(old, 0.2), current) << old;
+    for (double kept : {0.215, 0.25, 0.2}) EXPECT_EQ(snapped(kept, 0.2).cornerZone, kept) << kept;
+    for (double old : {0.45, 0.4505, 0.25, 0.2491}) EXPECT_EQ(snapped(0.3, old), current) << old;
+    for (double kept : {0.452, 0.3, 0.2, 0.251}) EXPECT_EQ(snapped(0.3, kept).tripleTapWindow, kept) << kept;
 }
 
-TEST(MigrationSnaps, OnlyTheTwoSnappedFieldsMove)
-{
-    AppConfiguration configuration{false, {0.23, 0.23, 0.45, 0.45, 0.25}, {}};
-    AppConfiguration expected{false, {0.3, 0.23, 0.2, 0.45, 0.25}, {}};
-    EXPECT_EQ(loaded(configuration), expected);
-}
-
-TEST(MigrationActions, MuteBecomesMediaMuteSwitchedOffActionsGoAndTheListKeepsItsShape)
+TEST(MigrationActions, MuteBecomesMediaMuteSwitchedOffActionsGoTheListKeepsItsShapeAndItIsIdempotent)
 {
     AppConfiguration configuration = AppConfiguration::defaultConfiguration();
     configuration.assignments.push_back(CornerAssignment{.corner = TrackpadCorner::topLeft});
@@ -67,25 +56,19 @@ TEST(MigrationActions, MuteBecomesMediaMuteSwitchedOffActionsGoAndTheListKeepsIt
     expected.assignments[0].tripleTap.reset();
     expected.assignments[1].doubleTap.reset();
     expected.assignments[4].tripleTap.reset();
-    const AppConfiguration migrated = loaded(configuration);
-    EXPECT_EQ(migrated, expected);
-    EXPECT_EQ(loaded(migrated), migrated);  // idempotent
-
-    configuration.assignments.clear();
-    EXPECT_TRUE(loaded(configuration).assignments.empty());
+    EXPECT_EQ(loaded(configuration), expected);
+    EXPECT_EQ(loaded(expected), expected);
+    EXPECT_TRUE(loaded(AppConfiguration{}).assignments.empty());
 }
 
 TEST(AssignmentLookup, FirstEntryForTheCornerElseAnEmptyOne)
 {
-    CornerAssignment first{.corner = TrackpadCorner::topRight};
+    CornerAssignment first{.corner = TrackpadCorner::topRight}, second{.corner = TrackpadCorner::topRight};
     first.tripleTap = action(ActionKind{ActionKind::NextInputSource{}}, true);
-    CornerAssignment second{.corner = TrackpadCorner::topRight};
     second.doubleTap = action(ActionKind{ActionKind::ShowAppSwitcher{}}, true);
     const AppConfiguration configuration{true, {}, {CornerAssignment{.corner = TrackpadCorner::bottomLeft}, first, second}};
-
     EXPECT_EQ(configuration.assignment(TrackpadCorner::topRight), first);
     EXPECT_EQ(configuration.assignment(TrackpadCorner::topLeft), CornerAssignment{.corner = TrackpadCorner::topLeft});
-    EXPECT_EQ(AppConfiguration{}.assignment(TrackpadCorner::bottomRight), CornerAssignment{.corner = TrackpadCorner::bottomRight});
 }
 
 }  // namespace

@@ -10,46 +10,32 @@
 namespace quorvel::testing {
 
 // A fresh directory, removed with everything in it at the end of the test.
-class TemporaryDirectory {
-public:
+struct TemporaryDirectory {
     TemporaryDirectory()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-config-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        path = pattern;
     }
-    ~TemporaryDirectory()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    ~TemporaryDirectory() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
+    std::filesystem::path path;
 };
 
 // Sets (or, with nullopt, unsets) an environment variable for the life of the object.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::optional<std::string>& value) : name_(name)
+struct ScopedEnvironment {
+    ScopedEnvironment(const char* variable, const std::optional<std::string>& value) : name(variable)
     {
-        if (const char* old = std::getenv(name)) previous_ = old;
+        if (const char* old = std::getenv(name)) previous = old;
         value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
     }
-    ~ScopedEnvironment() { previous_ ? ::setenv(name_, previous_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
+    ~ScopedEnvironment() { previous ? ::setenv(name, previous->c_str(), 1) : ::unsetenv(name); }
+    const char* name;
+    std::optional<std::string> previous;
 };
 
 inline void writeFile(const std::filesystem::path& path, const std::string& text)
 {
+    std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
 
