@@ -1,0 +1,150 @@
+// Configured actions through the dispatcher and the desktop backends the agent picks:
+// launching through GIO from a temporary XDG tree and pasting through the X11
+// clipboard of an Xvfb session. Only the keyboard is recorded (no /dev/uinput here).
+#include <gtest/gtest.h>
+
+#include <linux/input-event-codes.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "helper/actions/ActionDispatcher.h"
+#include "platform/linux/desktop/DesktopServices.h"
+#include "platform/linux/input/ChordTranslator.h"
+#include "tests/fakes/FakeAccessibility.h"
+#include "tests/fakes/FakeAlertSound.h"
+#include "tests/fakes/FakeEventTap.h"
+#include "tests/fakes/FakeKeyboardInputSources.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/FakePreferenceReader.h"
+#include "tests/fakes/FakeProcessLauncher.h"
+#include "tests/linux/desktop/XvfbServer.h"
+
+namespace quorvel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = ActionKind;
+
+// GIO reads the XDG directories once per process: the tree is in place before any test.
+struct XdgTree {
+    XdgTree()
+    {
+        std::string pattern = (fs::temp_directory_path() / "quorvel-actions-XXXXXX").string();
+        root = ::mkdtemp(pattern.data());
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::setenv(name, (root + "/home").c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (root + "/usr").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (root + "/etc").c_str(), 1);
+        ::setenv("GIO_USE_VFS", "local", 1);
+        // Writes its arguments after the first to the file the first one names.
+        const std::string recorder = write("rec", "#!/bin/sh\nf=$1; shift\nprintf '%s' \"$*\" >\"$f.tmp\"; mv \"$f.tmp\" \"$f\"\n");
+        ::chmod(recorder.c_str(), 0755);
+        const std::string entry = "[Desktop Entry]\nType=Application\nExec=" + recorder + " ";
+        write("usr/applications/org.example.Marker.desktop", entry + root + "/launched marker\nName=Quorvel Marker\n");
+        write("home/applications/quorvel-url.desktop",
+              entry + root + "/opened %u\nName=URL Recorder\nMimeType=x-scheme-handler/quorveltest;\n");
+        write("home/mimeapps.list", "[Default Applications]\nx-scheme-handler/quorveltest=quorvel-url.desktop\n");
+    }
+    ~XdgTree() { fs::remove_all(root); }
+    std::string write(const std::string& relative, const std::string& contents) const
+    {
+        const fs::path file = fs::path(root) / relative;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << contents;
+        return file.string();
+    }
+    std::string root;
+};
+const XdgTree tree;
+
+class DesktopActionsTest : public XvfbTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server) << "Xvfb did not start";
+        ::setenv("DISPLAY", server->displayName.c_str(), 1);
+        desktop = linux_backend::connectDesktopServices(context);
+        ActionDispatcher::resetApplicationTrackingForTesting();
+    }
+    void run(Kind::Value kind)
+    {
+        const ActionServices services{*desktop.workspace, eventTap,          accessibility, *desktop.pasteboard,
+                                      inputSources,       preferences,       launcher,      alertSound,
+                                      *desktop.applicationBundles, mainQueue};
+        ActionDispatcher::run(services, AssignedAction{{}, ActionKind{std::move(kind)}, true}, TrackpadGesture{});
+    }
+    // What a launched child wrote, once it has; the file is gone afterwards.
+    static std::string takeFile(const std::string& path)
+    {
+        iterateUntil(g_main_context_default(), [&] { return fs::exists(path); }, std::chrono::seconds(10));
+        std::ifstream in(path);
+        std::string contents(std::istreambuf_iterator<char>(in), {});
+        fs::remove(path);
+        return contents;
+    }
+    // Runs a shell command against the session and returns its output; the clipboard's
+    // requests keep being served meanwhile.
+    std::string shell(const std::string& command)
+    {
+        const std::string out = tree.root + "/shell-output";
+        const std::string line = "(DISPLAY=" + server->displayName + " " + command + " >" + out + ".tmp; mv " + out +
+                                 ".tmp " + out + ") &";
+        EXPECT_EQ(std::system(line.c_str()), 0);
+        iterateUntil(context, [&] { return fs::exists(out); }, std::chrono::seconds(20));
+        return takeFile(out);
+    }
+
+    linux_backend::DesktopServices desktop;
+    FakeEventTap eventTap;
+    FakeAccessibility accessibility;  // trusted
+    FakeKeyboardInputSources inputSources;
+    FakePreferenceReader preferences;
+    FakeProcessLauncher launcher;
+    FakeAlertSound alertSound;
+    FakeMainQueue mainQueue;
+};
+
+TEST_F(DesktopActionsTest, ApplicationsLaunchByDesktopFileIdOrCatalogNameAndUrlsGoToTheSchemeHandler)
+{
+    run(Kind::OpenApp{"Another Name", "org.example.Marker"});  // the identifier wins
+    EXPECT_EQ(takeFile(tree.root + "/launched"), "marker");
+    run(Kind::OpenApp{"Quorvel Marker", std::nullopt});
+    EXPECT_EQ(takeFile(tree.root + "/launched"), "marker");
+
+    run(Kind::OpenURL{"  quorveltest://corner/top-left?tap=2\n"});
+    EXPECT_EQ(takeFile(tree.root + "/opened"), "quorveltest://corner/top-left?tap=2");
+    EXPECT_EQ(alertSound.beeps, 0);
+}
+
+TEST_F(DesktopActionsTest, SnippetIsPastedWithCtrlVThenTheOtherOwnersClipboardComesBack)
+{
+    // xclip owns the clipboard until it loses it to the snippet.
+    const auto before = desktop.pasteboard->changeCount();
+    EXPECT_EQ(shell("sh -c 'printf \"copied before\" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &'"), "");
+    ASSERT_TRUE(iterateUntil(context, [&] { return desktop.pasteboard->changeCount() > before; }));
+
+    run(Kind::TextSnippet{"Kind regards,\nQ \xE2\x9C\x93"});
+    EXPECT_EQ(shell("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
+
+    // The recorded chord is what the virtual keyboard would type.
+    linux_backend::ChordTranslator translator;
+    linux_backend::KeyTransitions typed;
+    for (const auto& posted : eventTap.keyboardEvents) {
+        const auto transitions = translator.translate(posted.event);
+        ASSERT_TRUE(transitions);
+        typed.insert(typed.end(), transitions->begin(), transitions->end());
+    }
+    EXPECT_EQ(typed, (linux_backend::KeyTransitions{
+                         {KEY_LEFTCTRL, true}, {KEY_V, true}, {KEY_V, false}, {KEY_LEFTCTRL, false}}));
+
+    mainQueue.advance(0.79);
+    EXPECT_EQ(shell("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
+    mainQueue.advance(0.01);
+    EXPECT_EQ(shell("xclip -o -selection clipboard"), "copied before");
+    EXPECT_EQ(alertSound.beeps, 0);
+}
+
+}  // namespace
+}  // namespace quorvel::testing
