@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,71 +10,45 @@
 namespace quorvel::linux_backend {
 namespace {
 
-using testing::iterateReady;
 using testing::iterateUntil;
+using Steps = std::vector<std::string>;
 
-TEST(GLibMainQueueOrdering, AsyncTasksRunInSubmissionOrder)
+TEST(GLibMainQueueOrdering, AsyncInSubmissionOrderMainTaskAfterTheCurrentTaskDelayedByDeadline)
 {
     GLibMainQueue queue;
-    std::vector<int> order;
-    for (int i = 0; i < 50; ++i) queue.async([&order, i] { order.push_back(i); });
-    ASSERT_TRUE(iterateUntil([&] { return order.size() == 50; }));
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
-}
-
-TEST(GLibMainQueueOrdering, MainTaskRunsAfterTheCurrentTaskReturns)
-{
-    GLibMainQueue queue;
-    std::vector<std::string> steps;
+    Steps steps;
+    auto late = queue.asyncAfter(0.060, [&] { steps.push_back("late"); });
+    auto early = queue.asyncAfter(0.010, [&] { steps.push_back("early"); });
     queue.async([&] {
         queue.startMainTask([&] { steps.push_back("main task"); });
         steps.push_back("current task ends");
     });
-    queue.async([&] { steps.push_back("queued before the main task"); });
-    ASSERT_TRUE(iterateUntil([&] { return steps.size() == 3; }));
-    EXPECT_EQ(steps, (std::vector<std::string>{"current task ends", "queued before the main task", "main task"}));
-}
-
-TEST(GLibMainQueueOrdering, DelayedItemsRunInDeadlineOrder)
-{
-    GLibMainQueue queue;
-    std::vector<std::string> order;
-    auto late = queue.asyncAfter(0.060, [&] { order.push_back("late"); });
-    auto early = queue.asyncAfter(0.010, [&] { order.push_back("early"); });
-    ASSERT_TRUE(iterateUntil([&] { return order.size() == 2; }));
-    EXPECT_EQ(order, (std::vector<std::string>{"early", "late"}));
+    for (int i = 0; i < 3; ++i) queue.async([&steps, i] { steps.push_back(std::to_string(i)); });
+    ASSERT_TRUE(iterateUntil([&] { return steps.size() == 7; }));
+    EXPECT_LT(std::ranges::find(steps, "early"), std::ranges::find(steps, "late"));
+    std::erase_if(steps, [](const std::string& step) { return step == "early" || step == "late"; });
+    EXPECT_EQ(steps, (Steps{"current task ends", "0", "1", "2", "main task"}));
     EXPECT_FALSE(early->isCancelled());
 }
 
-TEST(GLibMainQueueCancellation, ItemsCancelledBeforeTheirDeadlineNeverRun)
+TEST(GLibMainQueueCancellation, CancelledItemsNeverRunDroppedOnesDoCancellingAfterwardsIsHarmless)
 {
     GLibMainQueue queue;
-    bool cancelledAtOnceRan = false;
-    bool cancelledByEarlierWorkRan = false;
-    bool sentinelRan = false;
-    auto atOnce = queue.asyncAfter(0.005, [&] { cancelledAtOnceRan = true; });
-    auto victim = queue.asyncAfter(0.020, [&] { cancelledByEarlierWorkRan = true; });
+    Steps steps;
+    auto atOnce = queue.asyncAfter(0.005, [&] { steps.push_back("cancelled at once"); });
+    auto victim = queue.asyncAfter(0.020, [&] { steps.push_back("cancelled by earlier work"); });
     auto killer = queue.asyncAfter(0.001, [&] { victim->cancel(); });
-    auto sentinel = queue.asyncAfter(0.040, [&] { sentinelRan = true; });
+    queue.asyncAfter(0.002, [&] { steps.push_back("dropped"); });  // result dropped on purpose
+    auto sentinel = queue.asyncAfter(0.040, [&] { steps.push_back("sentinel"); });
     atOnce->cancel();
     EXPECT_TRUE(atOnce->isCancelled());
-    ASSERT_TRUE(iterateUntil([&] { return sentinelRan; }));
-    EXPECT_FALSE(cancelledAtOnceRan);
-    EXPECT_FALSE(cancelledByEarlierWorkRan);
+    ASSERT_TRUE(iterateUntil([&] { return !steps.empty() && steps.back() == "sentinel"; }));
+    EXPECT_EQ(steps, (Steps{"dropped", "sentinel"}));
     EXPECT_FALSE(killer->isCancelled());
-}
-
-TEST(GLibMainQueueCancellation, DroppedItemStillRunsAndCancellingAfterRunningIsHarmless)
-{
-    GLibMainQueue queue;
-    int runs = 0;
-    queue.asyncAfter(0.001, [&] { ++runs; });  // result dropped on purpose
-    auto kept = queue.asyncAfter(0.002, [&] { ++runs; });
-    ASSERT_TRUE(iterateUntil([&] { return runs == 2; }));
-    kept->cancel();
-    EXPECT_TRUE(kept->isCancelled());
-    iterateReady();
-    EXPECT_EQ(runs, 2);
+    sentinel->cancel();
+    EXPECT_TRUE(sentinel->isCancelled());
+    testing::iterateReady();
+    EXPECT_EQ(steps.size(), 2u);
 }
 
 TEST(GLibMainQueueCancellation, DestroyedQueueDropsItsPendingWork)
@@ -93,32 +68,21 @@ TEST(GLibMainQueueCancellation, DestroyedQueueDropsItsPendingWork)
     survivor->cancel();  // the item outlives its queue safely
 }
 
-TEST(GLibMainQueueRepeating, TimerFiresRepeatedlyAndStopsAfterInvalidate)
+TEST(GLibMainQueueRepeating, TimersFireUntilInvalidatedDestroyedOrDestroyedFromTheirOwnFiring)
 {
     GLibMainQueue queue;
-    int fired = 0;
+    int fired = 0, selfStopping = 0, dropped = 0;
     auto timer = queue.scheduleRepeating(0.002, [&] { ++fired; });
+    std::unique_ptr<platform::RepeatingTimer> selfStopper = queue.scheduleRepeating(0.001, [&] {
+        if (++selfStopping == 2) selfStopper.reset();
+    });
+    queue.scheduleRepeating(0.001, [&] { ++dropped; });  // destroyed at once
     ASSERT_TRUE(iterateUntil([&] { return fired == 3; }));
     timer->invalidate();
     bool sentinel = false;
     auto item = queue.asyncAfter(0.030, [&] { sentinel = true; });
     ASSERT_TRUE(iterateUntil([&] { return sentinel; }));
     EXPECT_EQ(fired, 3);
-}
-
-TEST(GLibMainQueueRepeating, TimerCanInvalidateItselfAndDestroyingItStopsIt)
-{
-    GLibMainQueue queue;
-    int selfStopping = 0;
-    std::unique_ptr<platform::RepeatingTimer> timer;
-    timer = queue.scheduleRepeating(0.001, [&] {
-        if (++selfStopping == 2) timer.reset();  // destroyed from inside its own firing
-    });
-    int dropped = 0;
-    queue.scheduleRepeating(0.001, [&] { ++dropped; });  // destroyed at once
-    bool sentinel = false;
-    auto item = queue.asyncAfter(0.030, [&] { sentinel = true; });
-    ASSERT_TRUE(iterateUntil([&] { return sentinel; }));
     EXPECT_EQ(selfStopping, 2);
     EXPECT_EQ(dropped, 0);
 }

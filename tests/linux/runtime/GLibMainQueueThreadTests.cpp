@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -14,28 +15,27 @@ namespace {
 TEST(GLibMainQueueThreads, AsyncFromOtherThreadsArrivesOnTheMainThreadInOrder)
 {
     GLibMainQueue queue;
-    constexpr int perThread = 200;
     const auto mainThread = std::this_thread::get_id();
     std::vector<int> seen[2];
     bool offMainThread = false;
-    std::vector<std::thread> producers;
+    std::vector<std::jthread> producers;
     for (int t = 0; t < 2; ++t) {
         producers.emplace_back([&, t] {
-            for (int i = 0; i < perThread; ++i) {
+            for (int i = 0; i < 200; ++i) {
                 queue.async([&, t, i] {
-                    if (std::this_thread::get_id() != mainThread) offMainThread = true;
+                    offMainThread = offMainThread || std::this_thread::get_id() != mainThread;
                     seen[t].push_back(i);
                 });
             }
         });
     }
-    const bool arrived = testing::iterateUntil([&] { return seen[0].size() + seen[1].size() == 2 * perThread; });
-    for (auto& producer : producers) producer.join();
+    const bool arrived = testing::iterateUntil([&] { return seen[0].size() + seen[1].size() == 400; });
+    producers.clear();
     ASSERT_TRUE(arrived);
     EXPECT_FALSE(offMainThread);
-    for (const auto& sequence : seen) {
-        for (int i = 0; i < perThread; ++i) EXPECT_EQ(sequence[static_cast<std::size_t>(i)], i);
-    }
+    std::vector<int> inOrder(200);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_TRUE(seen[0] == inOrder && seen[1] == inOrder);
 }
 
 }  // namespace

@@ -2,54 +2,39 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "platform/Log.h"
 #include "platform/linux/runtime/JournalLogSink.h"
+#include "platform/linux/runtime/RandomUuidSource.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
-using platform::LogLevel;
-
-// A pipe whose write end stands in for stderr.
-struct Pipe {
-    Pipe() { EXPECT_EQ(pipe(fds.data()), 0); }
-    ~Pipe()
-    {
-        for (int fd : fds) if (fd >= 0) close(fd);
-    }
-    std::string drain()
-    {
-        close(fds[1]);
-        fds[1] = -1;
-        std::string text;
-        char buffer[256];
-        for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-        return text;
-    }
-    std::array<int, 2> fds{-1, -1};
-};
-
-TEST(JournalLogSinkStream, LoggerLinesCarryLevelCategoryAndTheFormattedMessage)
+TEST(JournalLogSink, StreamLinesCarryLevelCategoryAndTheFormattedMessage)
 {
-    Pipe pipe;
-    JournalLogSink sink(JournalLogSink::Destination::stream, pipe.fds[1]);
-    platform::Logger monitor(sink, "Quorvel", "TrackpadMonitor");
-    platform::Logger helper(sink, "Quorvel", "Helper");
-    monitor.info("Scheduling monitor refresh for %s", "system wake");
-    helper.error("Another Quorvel helper is already running");
-    EXPECT_EQ(pipe.drain(),
-              "info [TrackpadMonitor] Scheduling monitor refresh for system wake\n"
-              "error [Helper] Another Quorvel helper is already running\n");
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        JournalLogSink sink(JournalLogSink::Destination::stream, fileno(file));
+        platform::Logger(sink, "Quorvel", "TrackpadMonitor").info("Scheduling monitor refresh for %s", "system wake");
+        platform::Logger(sink, "Quorvel", "Helper").error("Another Quorvel helper is already running");
+    }
+    std::rewind(file);
+    std::string text(256, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    EXPECT_EQ(text, "info [TrackpadMonitor] Scheduling monitor refresh for system wake\n"
+                    "error [Helper] Another Quorvel helper is already running\n");
 }
 
-TEST(JournalLogSinkJournal, EntryFieldsNameSubsystemCategoryPriorityAndIdentifier)
+TEST(JournalLogSink, JournalEntriesNameSubsystemCategoryPriorityAndIdentifier)
 {
-    EXPECT_EQ(JournalLogSink::journalFields(LogLevel::info, "Quorvel", "TrackpadMonitor", "Monitor refreshed after screen unlock"),
-              (std::vector<JournalField>{{"MESSAGE", "Monitor refreshed after screen unlock"},
+    using platform::LogLevel;
+    EXPECT_EQ(JournalLogSink::journalFields(LogLevel::info, "Quorvel", "TrackpadMonitor", "Monitor refreshed"),
+              (std::vector<JournalField>{{"MESSAGE", "Monitor refreshed"},
                                          {"PRIORITY", "6"},
                                          {"SYSLOG_IDENTIFIER", "quorvel-helper"},
                                          {"QUORVEL_SUBSYSTEM", "Quorvel"},
@@ -57,30 +42,36 @@ TEST(JournalLogSinkJournal, EntryFieldsNameSubsystemCategoryPriorityAndIdentifie
     EXPECT_EQ(JournalLogSink::journalFields(LogLevel::error, "Quorvel", "Helper", "m")[1], (JournalField{"PRIORITY", "3"}));
 }
 
-TEST(JournalLogSinkDetection, JournalStreamMustNameTheDeviceAndInodeOfTheDescriptor)
+TEST(JournalLogSink, JournalStreamMustNameTheDeviceAndInodeOfTheDescriptor)
 {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     const int fd = fileno(file);
     struct stat status {};
     ASSERT_EQ(fstat(fd, &status), 0);
-    const std::string dev = std::to_string(status.st_dev);
-    const std::string ino = std::to_string(status.st_ino);
-
+    const std::string dev = std::to_string(status.st_dev), ino = std::to_string(status.st_ino);
     EXPECT_TRUE(JournalLogSink::isJournalStream(fd, (dev + ":" + ino).c_str()));
-    EXPECT_FALSE(JournalLogSink::isJournalStream(fd, (dev + ":" + std::to_string(status.st_ino + 1)).c_str()));
-    EXPECT_FALSE(JournalLogSink::isJournalStream(fd, (std::to_string(status.st_dev + 1) + ":" + ino).c_str()));
-    EXPECT_FALSE(JournalLogSink::isJournalStream(fd, (dev + ":" + ino + "x").c_str()));
-    EXPECT_FALSE(JournalLogSink::isJournalStream(fd, ""));
+    for (const std::string& other : {dev + ":" + std::to_string(status.st_ino + 1), std::to_string(status.st_dev + 1) + ":" + ino,
+                                     dev + ":" + ino + "x", std::string()}) {
+        EXPECT_FALSE(JournalLogSink::isJournalStream(fd, other.c_str())) << other;
+    }
     EXPECT_FALSE(JournalLogSink::isJournalStream(fd, nullptr));
     std::fclose(file);
     EXPECT_FALSE(JournalLogSink::isJournalStream(fd, (dev + ":" + ino).c_str()));  // closed descriptor
+    unsetenv("JOURNAL_STREAM");
+    EXPECT_EQ(JournalLogSink().destination(), JournalLogSink::Destination::stream);  // not started by the service manager
 }
 
-TEST(JournalLogSinkDetection, DefaultSinkWritesToStderrWhenNotStartedByTheServiceManager)
+TEST(RandomUuidSource, MakesDistinctVersionFourUuids)
 {
-    unsetenv("JOURNAL_STREAM");
-    EXPECT_EQ(JournalLogSink().destination(), JournalLogSink::Destination::stream);
+    RandomUuidSource source;
+    std::set<std::string> seen;
+    for (int i = 0; i < 100; ++i) {
+        const platform::Uuid uuid = source.make();
+        EXPECT_TRUE(uuid.bytes[6] >> 4 == 4 && (uuid.bytes[8] & 0xC0) == 0x80) << uuid.toString();  // RFC 4122 version 4
+        seen.insert(uuid.toString());
+    }
+    EXPECT_EQ(seen.size(), 100u);
 }
 
 }  // namespace
