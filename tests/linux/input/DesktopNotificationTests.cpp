@@ -1,205 +1,105 @@
-// The permission prompt's notification against a mock notification service on a private
-// session bus (python3-dbusmock's notification_daemon template).
-#include <gio/gio.h>
+// The permission prompt's notifications, against python3-dbusmock's notification_daemon
+// template on a private session bus.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/prctl.h>
-
-#include <csignal>
 
 #include <cerrno>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/linux/input/GDBusDesktopNotifier.h"
-#include "platform/linux/input/PermissionPrompt.h"
+#include "platform/linux/input/UinputAccessibility.h"
 #include "tests/fakes/FakeClockAndLog.h"
-#include "tests/linux/input/GLibLoop.h"
 #include "tests/linux/input/InputFakes.h"
+#include "tests/linux/runtime/MainContextLoop.h"
+#include "tests/linux/runtime/PrivateDBus.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
-struct Unref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct VariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using Variant = std::unique_ptr<GVariant, VariantUnref>;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+constexpr const char* service = "org.freedesktop.Notifications";
 
-std::string text(GVariant* value)
+// The arguments of every Notify call the mock received, printed.
+std::vector<std::string> notifyCalls(const testing::PrivateBus& bus)
 {
-    if (g_variant_is_of_type(value, G_VARIANT_TYPE_STRING)) return g_variant_get_string(value, nullptr);
-    const std::unique_ptr<gchar, decltype(&g_free)> printed(g_variant_print(value, TRUE), g_free);
-    return printed.get();
+    const GVariantPtr reply(g_dbus_connection_call_sync(
+        bus.connection(), service, "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", "GetMethodCalls",
+        g_variant_new("(s)", "Notify"), G_VARIANT_TYPE("(a(tav))"), G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, nullptr));
+    if (!reply) return {};
+    const GVariantPtr list(g_variant_get_child_value(reply.get(), 0));
+    std::vector<std::string> calls;
+    for (gsize i = 0; i < g_variant_n_children(list.get()); ++i) {
+        const GVariantPtr arguments(g_variant_get_child_value(GVariantPtr(g_variant_get_child_value(list.get(), i)).get(), 1));
+        calls.emplace_back(GCharPtr(g_variant_print(arguments.get(), FALSE)).get());
+    }
+    return calls;
 }
 
-// A helper process that dies with the test, however the test ends.
-GSubprocess* spawn(GSubprocessFlags flags, std::vector<const char*> argv)
+// Sends a notification and waits for its answer, which comes after those of earlier ones.
+void notifyAndWait(GDBusDesktopNotifier& notifier, const DesktopNotification& message)
 {
-    const std::unique_ptr<GSubprocessLauncher, Unref> launcher(g_subprocess_launcher_new(flags));
-    g_subprocess_launcher_set_child_setup(
-        launcher.get(), [](gpointer) { ::prctl(PR_SET_PDEATHSIG, SIGKILL); }, nullptr, nullptr);
-    argv.push_back(nullptr);
-    return g_subprocess_launcher_spawnv(launcher.get(), argv.data(), nullptr);
+    bool answered = false;
+    EXPECT_TRUE(notifier.notify(message, [&](std::optional<std::uint32_t>) { answered = true; }));
+    EXPECT_TRUE(testing::iterateUntil([&] { return answered; }));
 }
 
-class NotificationServiceTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        daemon_.reset(spawn(G_SUBPROCESS_FLAGS_STDOUT_PIPE, {"dbus-daemon", "--session", "--nofork", "--print-address=1"}));
-        if (!daemon_) GTEST_SKIP() << "dbus-daemon cannot be started";
-        const std::unique_ptr<GDataInputStream, Unref> output(
-            g_data_input_stream_new(g_subprocess_get_stdout_pipe(daemon_.get())));
-        const std::unique_ptr<char, decltype(&g_free)> address(
-            g_data_input_stream_read_line(output.get(), nullptr, nullptr, nullptr), g_free);
-        ASSERT_TRUE(address) << "dbus-daemon printed no address";
-        g_setenv("DBUS_SESSION_BUS_ADDRESS", address.get(), TRUE);
-        observer_.reset(g_dbus_connection_new_for_address_sync(
-            address.get(),
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr));
-        ASSERT_TRUE(observer_);
-
-        mock_.reset(spawn(G_SUBPROCESS_FLAGS_NONE, {"/usr/bin/python3", "-m", "dbusmock", "--template", "notification_daemon"}));
-        ASSERT_TRUE(mock_) << "/usr/bin/python3 cannot be started";
-        bool owned = false;
-        const guint watch = g_bus_watch_name_on_connection(
-            observer_.get(), "org.freedesktop.Notifications", G_BUS_NAME_WATCHER_FLAGS_NONE,
-            [](GDBusConnection*, const gchar*, const gchar*, gpointer flag) { *static_cast<bool*>(flag) = true; },
-            nullptr, &owned, nullptr);
-        // The exit callback may come after this test: it holds its own share of the flag.
-        auto exited = std::make_shared<bool>(false);
-        g_subprocess_wait_async(
-            mock_.get(), nullptr,
-            [](GObject*, GAsyncResult*, gpointer box) {
-                const std::unique_ptr<std::shared_ptr<bool>> flag(static_cast<std::shared_ptr<bool>*>(box));
-                **flag = true;
-            },
-            std::make_unique<std::shared_ptr<bool>>(exited).release());
-        testing::iterateMainContextUntil([&] { return owned || *exited; });
-        g_bus_unwatch_name(watch);
-        if (!owned) GTEST_SKIP() << "python3-dbusmock's notification_daemon template did not start";
-    }
-
-    void TearDown() override
-    {
-        // Killed here and now: GLib would send the signal later from its worker thread, and a
-        // bus left running keeps the test runner waiting for its output to end.
-        for (auto* process : {mock_.get(), daemon_.get()}) {
-            if (!process || !g_subprocess_get_identifier(process)) continue;
-            ::kill(static_cast<pid_t>(std::stol(g_subprocess_get_identifier(process))), SIGKILL);
-            g_subprocess_wait(process, nullptr, nullptr);
-        }
-        g_unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
-
-    // The arguments of every Notify call the mock service received, as text.
-    std::vector<std::vector<std::string>> notifyCalls()
-    {
-        const Variant reply(g_dbus_connection_call_sync(
-            observer_.get(), "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
-            "org.freedesktop.DBus.Mock", "GetCalls", nullptr, G_VARIANT_TYPE("(a(tsav))"), G_DBUS_CALL_FLAGS_NONE,
-            10'000, nullptr, nullptr));
-        std::vector<std::vector<std::string>> calls;
-        if (!reply) return calls;
-        const Variant list(g_variant_get_child_value(reply.get(), 0));
-        for (gsize i = 0; i < g_variant_n_children(list.get()); ++i) {
-            const Variant call(g_variant_get_child_value(list.get(), i));
-            const Variant method(g_variant_get_child_value(call.get(), 1));
-            if (text(method.get()) != "Notify") continue;
-            const Variant arguments(g_variant_get_child_value(call.get(), 2));
-            std::vector<std::string> texts;
-            for (gsize a = 0; a < g_variant_n_children(arguments.get()); ++a) {
-                const Variant boxed(g_variant_get_child_value(arguments.get(), a));
-                const Variant value(g_variant_get_variant(boxed.get()));
-                texts.push_back(text(value.get()));
-            }
-            calls.push_back(texts);
-        }
-        return calls;
-    }
-
-    // Sends a notification and waits for the service's answer.
-    std::optional<std::uint32_t> notifyAndWait(GDBusDesktopNotifier& notifier, const DesktopNotification& message)
-    {
-        bool answered = false;
-        std::optional<std::uint32_t> id;
-        EXPECT_TRUE(notifier.notify(message, [&](std::optional<std::uint32_t> given) {
-            answered = true;
-            id = given;
-        }));
-        EXPECT_TRUE(testing::iterateMainContextUntil([&] { return answered; }));
-        return id;
-    }
-
-    testing::CapturingLog log;
-    platform::Logger logger{log, "Quorvel", "Helper"};
-
-private:
-    std::unique_ptr<GSubprocess, Unref> daemon_;
-    std::unique_ptr<GSubprocess, Unref> mock_;
-    std::unique_ptr<GDBusConnection, Unref> observer_;
-};
-
-TEST_F(NotificationServiceTest, NotifyNamesTheAgentAndReplacesItsPreviousNotification)
+TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGranted)
 {
-    GDBusDesktopNotifier notifier(logger);
-    EXPECT_EQ(notifyAndWait(notifier, {"First summary", "First body"}), 1U);
-    EXPECT_EQ(notifyAndWait(notifier, {"Second summary", "Second body"}), 1U);
-
-    const auto calls = notifyCalls();
-    ASSERT_EQ(calls.size(), 2U);
-    EXPECT_EQ(calls[0], (std::vector<std::string>{"Quorvel", "uint32 0", "input-keyboard", "First summary",
-                                                  "First body", "@as []", "{'urgency': <byte 0x01>}", "-1"}));
-    EXPECT_EQ(calls[1][1], "uint32 1");  // replaces the first
-    EXPECT_EQ(calls[1][3], "Second summary");
-    EXPECT_TRUE(log.records.empty());
-}
-
-TEST_F(NotificationServiceTest, ThePermissionPromptReachesTheDesktopAtMostOnceAMinute)
-{
-    GDBusDesktopNotifier notifier(logger);
-    testing::ManualMonotonicClock clock;
-    PermissionPrompt prompt(notifier, clock, logger);
-    prompt.request(EACCES);
-    clock.advance(30);
-    prompt.request(EACCES);
-    clock.advance(31);
-    prompt.request(EACCES);
-    // One more notification of our own: once it is answered, every earlier one has been seen.
-    notifyAndWait(notifier, {"Barrier", ""});
-
-    const auto calls = notifyCalls();
-    ASSERT_EQ(calls.size(), 3U);
-    const DesktopNotification expected = permissionNotification(EACCES, uinputGroupName());
-    for (int i : {0, 1}) {
-        EXPECT_EQ(calls[i][3], expected.summary);
-        EXPECT_EQ(calls[i][4], expected.body);
-    }
-    EXPECT_EQ(calls[2][3], "Barrier");
-    EXPECT_EQ(log.messages(), std::vector<std::string>(3, "Cannot post input events: no write access to /dev/uinput"));
-}
-
-TEST(DesktopNotificationWithoutBus, OnlyTheLogLineIsWritten)
-{
-    g_setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quorvel-test-bus", TRUE);
+    if (const auto missing = testing::missingDBusTools()) GTEST_SKIP() << *missing;
+    testing::PrivateBus bus;
+    ASSERT_NE(bus.connection(), nullptr);
+    testing::MockService mock(bus, false, {"--template", "notification_daemon"});
+    ASSERT_TRUE(bus.waitForName(service));
     g_unsetenv("XDG_RUNTIME_DIR");
+    g_setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quorvel-test-bus", TRUE);
+
     testing::CapturingLog log;
     platform::Logger logger(log, "Quorvel", "Helper");
-    GDBusDesktopNotifier notifier(logger);
     testing::ManualMonotonicClock clock;
+    testing::RecordingKeyboardFactory factory;
+    factory.failWith = ENOENT;
+    VirtualKeyboardSlot slot(factory);
+    GDBusDesktopNotifier notifier(logger);
     PermissionPrompt prompt(notifier, clock, logger);
+    UinputAccessibility accessibility(slot, prompt);
+    const std::map<std::string, bool> ask{{platform::trustedCheckOptionPrompt, true}};
 
+    EXPECT_FALSE(accessibility.isProcessTrusted());
+    EXPECT_FALSE(accessibility.isProcessTrustedWithOptions({{platform::trustedCheckOptionPrompt, false}}));
+    EXPECT_TRUE(log.records.empty());
+    EXPECT_FALSE(accessibility.isProcessTrustedWithOptions(ask));  // no bus: the log line only
     EXPECT_FALSE(notifier.notify({"Summary", "Body"}));
-    prompt.request(ENOENT);
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"Cannot post input events: /dev/uinput is missing (the "
-                                                       "uinput kernel module is not loaded)"});
+
+    g_setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), TRUE);
+    notifyAndWait(notifier, {"First summary", "First body"});
+    notifyAndWait(notifier, {"Second summary", "Second body"});
+    factory.failWith = EACCES;
+    for (double wait : {1.0, 59.5, 0.5}) {  // shown at once (the failed attempt does not count), then a minute later
+        clock.advance(wait);
+        EXPECT_FALSE(accessibility.isProcessTrustedWithOptions(ask));
+    }
+    factory.failWith = 0;  // granted: trusted at the next check, with no prompt
+    EXPECT_TRUE(accessibility.isProcessTrustedWithOptions(ask));
+    notifyAndWait(notifier, {"Barrier", ""});
+
+    const DesktopNotification shown = permissionNotification(EACCES, uinputGroupName());
+    const auto prompted = HasSubstr("<uint32 1>, <'input-keyboard'>, <'" + shown.summary + "'>, <'" + shown.body + "'>");
+    EXPECT_THAT(notifyCalls(bus), ElementsAre("[<'Quorvel'>, <uint32 0>, <'input-keyboard'>, <'First summary'>, "
+                                              "<'First body'>, <@as []>, <{'urgency': <byte 0x01>}>, <-1>]",
+                                              HasSubstr("<uint32 1>, <'input-keyboard'>, <'Second summary'>"), prompted,
+                                              prompted, HasSubstr("<'Barrier'>")));
+    std::vector<std::string> expectedLog(4, "Cannot post input events: no write access to /dev/uinput");
+    expectedLog[0] = "Cannot post input events: /dev/uinput is missing (the uinput kernel module is not loaded)";
+    EXPECT_EQ(log.messages(), expectedLog);
     g_unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+TEST(PermissionNotification, SaysWhatToDoForTheCauseAtHand)
+{
+    EXPECT_THAT(permissionNotification(EACCES, std::string("input")).body, HasSubstr("join the group \"input\""));
+    EXPECT_THAT(permissionNotification(EACCES, std::nullopt).body,
+                ::testing::AllOf(HasSubstr("70-quorvel.rules"), HasSubstr("log in again"), ::testing::Not(HasSubstr("group"))));
+    EXPECT_THAT(permissionNotification(ENOENT, std::string("input")).body, HasSubstr("uinput kernel module"));
 }
 
 }  // namespace

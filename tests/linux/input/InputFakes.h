@@ -1,65 +1,42 @@
 #pragma once
 
-#include <cerrno>
 #include <memory>
+#include <tuple>
 #include <vector>
 
-#include "platform/linux/input/DesktopNotifier.h"
 #include "platform/linux/input/MonotonicClock.h"
 #include "platform/linux/input/VirtualKeyboard.h"
 
 namespace quorvel::testing {
 
-struct WrittenEvent {
-    std::uint16_t type;
-    std::uint16_t code;
-    std::int32_t value;
-    friend bool operator==(const WrittenEvent&, const WrittenEvent&) = default;
-};
+// Type, code and value of an event written to a virtual keyboard.
+using WrittenEvent = std::tuple<std::uint16_t, std::uint16_t, std::int32_t>;
 
-// Virtual keyboards that record what is written to them, all into one list; a keyboard
-// can be told to refuse writes, and the factory to fail with an errno.
+// Virtual keyboards that all record into `written`; making one fails with `failWith` when
+// set, and while `refuseWrites` holds every keyboard made so far refuses events.
 class RecordingKeyboardFactory final : public linux_backend::VirtualKeyboardFactory {
 public:
-    class Keyboard final : public linux_backend::VirtualKeyboard {
-    public:
-        Keyboard(RecordingKeyboardFactory& factory, int number) : factory_(factory), number_(number) {}
+    struct Keyboard final : linux_backend::VirtualKeyboard {
+        explicit Keyboard(RecordingKeyboardFactory& owner) : factory(owner) {}
         bool write(std::uint16_t type, std::uint16_t code, std::int32_t value) override
         {
-            if (factory_.refuseWritesOf == number_) return false;
-            factory_.written.push_back({type, code, value});
-            return true;
+            if (!factory.refuseWrites) factory.written.emplace_back(type, code, value);
+            return !factory.refuseWrites;
         }
-
-    private:
-        RecordingKeyboardFactory& factory_;
-        int number_;
+        RecordingKeyboardFactory& factory;
     };
 
     linux_backend::VirtualKeyboardCreation create() override
     {
-        ++attempts;
         if (failWith != 0) return linux_backend::CreationError{failWith};
-        return std::make_unique<Keyboard>(*this, ++created);
+        ++created;
+        return std::make_unique<Keyboard>(*this);
     }
 
-    int failWith = 0;     // errno of creation; 0: creation works
-    int refuseWritesOf = 0;  // number of the keyboard (1 = first made) that refuses writes
-    int attempts = 0;
+    int failWith = 0;
     int created = 0;
+    bool refuseWrites = false;
     std::vector<WrittenEvent> written;
-};
-
-class RecordingNotifier final : public linux_backend::DesktopNotifier {
-public:
-    bool notify(const linux_backend::DesktopNotification& notification) override
-    {
-        if (!available) return false;
-        shown.push_back(notification);
-        return true;
-    }
-    bool available = true;
-    std::vector<linux_backend::DesktopNotification> shown;
 };
 
 class ManualMonotonicClock final : public linux_backend::MonotonicClock {

@@ -6,115 +6,74 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "platform/linux/input/ShortcutsToolPath.h"
 #include "platform/linux/input/SpawnProcessLauncher.h"
-#include "tests/linux/input/GLibLoop.h"
+#include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::Contains;
-using ::testing::Not;
+using Lines = std::vector<std::string>;
 
-std::vector<std::string> lines(const fs::path& file)
+// Children started by the launcher report into a fresh folder, removed with the object.
+fs::path newFolder()
 {
-    std::ifstream in(file);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
+    char pattern[] = "/tmp/quorvel-launcher-XXXXXX";
+    return ::mkdtemp(pattern);
 }
 
-// A script that reports what it was started with: its arguments, its open descriptors,
-// its standard input, and its process and session ids.
-class ReportingScript {
-public:
-    ReportingScript()
+struct LaunchTest : ::testing::Test {
+    ~LaunchTest() override { fs::remove_all(folder); }
+    Lines report(const char* name) const
     {
-        char pattern[] = "/tmp/quorvel-launcher-XXXXXX";
-        directory_ = ::mkdtemp(pattern);
-        path = directory_ / "report child";
-        report = directory_ / "report";
-        std::ofstream(path) << "#!/bin/sh\n"
-                               "out='" << report.string() << "'\n"
-                               "printf '%s\\n' \"$@\" > \"$out.args\"\n"
-                               "ls /proc/$$/fd > \"$out.fds\"\n"
-                               "readlink /proc/$$/fd/0 > \"$out.stdin\"\n"
-                               "echo $$ > \"$out.ids\"\n"
-                               "cut -d' ' -f6 /proc/$$/stat >> \"$out.ids\"\n";
-        fs::permissions(path, fs::perms::owner_all);
+        std::ifstream in(folder / name);
+        Lines out;
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
     }
-    ~ReportingScript() { fs::remove_all(directory_); }
-
-    fs::path path;
-    fs::path report;
-
-private:
-    fs::path directory_;
+    bool allReaped() { return testing::iterateUntil([&] { return launcher.unreapedChildren().empty(); }); }
+    fs::path folder = newFolder();
+    SpawnProcessLauncher launcher{folder / "tool"};
 };
 
-void waitUntilReaped(const SpawnProcessLauncher& launcher)
+TEST_F(LaunchTest, StartsTheChildWithVerbatimArgumentsAndNothingElseOfTheAgent)
 {
-    ASSERT_TRUE(testing::iterateMainContextUntil([&] { return launcher.unreapedChildren().empty(); }))
-        << "the child did not exit";
-}
-
-TEST(SpawnProcessLauncher, StartsTheChildWithVerbatimArgumentsAndNothingElseOfTheAgent)
-{
-    ReportingScript script;
-    // A descriptor the agent forgot to mark close-on-exec.
-    const int leaked = ::fcntl(::open("/dev/null", O_RDONLY), F_DUPFD, 77);
-    ASSERT_EQ(::fcntl(leaked, F_GETFD) & FD_CLOEXEC, 0);
-
-    SpawnProcessLauncher launcher("/nonexistent/quorvel-shortcuts");
-    const std::vector<std::string> arguments = {"two words", "$(touch /tmp/quorvel-pwned) `id` ; | & > * ~ \"'", ""};
-    ASSERT_TRUE(launcher.launch(script.path.string(), arguments));
-    waitUntilReaped(launcher);
+    const int leaked = ::fcntl(::open("/dev/null", O_RDONLY), F_DUPFD, 77);  // not close-on-exec
+    // The shell reports into the folder given as $0: its arguments, open descriptors, standard
+    // input, and its process and session ids.
+    Lines arguments = {"-c", "cd \"$0\"; printf '%s\\n' \"$@\" > args; ls /proc/$$/fd > fds; readlink /proc/$$/fd/0 > "
+                             "stdin; echo $$ > ids; cut -d' ' -f6 /proc/$$/stat >> ids", folder.string(),
+                       "two words", "$(touch /tmp/quorvel-pwned) `id` ; | & > * ~ \"'", ""};
+    ASSERT_TRUE(launcher.launch("/bin/sh", arguments));
+    ASSERT_TRUE(allReaped());
     ::close(leaked);
 
-    EXPECT_EQ(lines(script.report.string() + ".args"), arguments);
+    EXPECT_EQ(report("args"), Lines(arguments.begin() + 3, arguments.end()));
     EXPECT_FALSE(fs::exists("/tmp/quorvel-pwned"));
-    EXPECT_THAT(lines(script.report.string() + ".fds"), Not(Contains(std::to_string(leaked))));
-    EXPECT_EQ(lines(script.report.string() + ".stdin"), std::vector<std::string>{"/dev/null"});
-    const std::vector<std::string> ids = lines(script.report.string() + ".ids");
+    EXPECT_THAT(report("fds"), ::testing::Not(::testing::Contains(std::to_string(leaked))));
+    EXPECT_EQ(report("stdin"), Lines{"/dev/null"});
+    const Lines ids = report("ids");
     ASSERT_EQ(ids.size(), 2U);
     EXPECT_EQ(ids[1], ids[0]) << "the child leads a session of its own";
 }
 
-TEST(SpawnProcessLauncher, ReapsEveryChildSoNoneStaysAZombie)
+TEST_F(LaunchTest, StartsOurShortcutsToolForTheReferenceOneAndReapsEveryChild)
 {
-    SpawnProcessLauncher launcher("/nonexistent/quorvel-shortcuts");
-    ASSERT_TRUE(launcher.launch("/bin/true", {}));
+    std::ofstream(folder / "tool") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << (folder / "args").string() << "'\n";
+    fs::permissions(folder / "tool", fs::perms::owner_all);
+    ASSERT_TRUE(launcher.launch("/usr/bin/shortcuts", {"run", "My Shortcut"}));
     ASSERT_TRUE(launcher.launch("/bin/false", {}));
+    EXPECT_FALSE(launcher.launch("/nonexistent/program", {"x"}));
     const std::set<pid_t> children = launcher.unreapedChildren();
     ASSERT_EQ(children.size(), 2U);
-    waitUntilReaped(launcher);
-    for (pid_t child : children) {
-        EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), -1) << "child " << child << " was not reaped";
-        EXPECT_FALSE(fs::exists("/proc/" + std::to_string(child))) << "child " << child << " is still listed";
-    }
-}
+    ASSERT_TRUE(allReaped());
+    for (pid_t child : children) EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), -1) << child << " is a zombie";
+    EXPECT_EQ(report("args"), (Lines{"run", "My Shortcut"}));
 
-TEST(SpawnProcessLauncher, TheReferenceShortcutsToolIsOursAndOtherPathsAreStartedAsGiven)
-{
-    ReportingScript tool;
-    SpawnProcessLauncher launcher(tool.path);
-    ASSERT_TRUE(launcher.launch("/usr/bin/shortcuts", {"run", "My Shortcut"}));
-    waitUntilReaped(launcher);
-    EXPECT_EQ(lines(tool.report.string() + ".args"), (std::vector<std::string>{"run", "My Shortcut"}));
-
-    EXPECT_FALSE(SpawnProcessLauncher(tool.path).launch("/nonexistent/program", {"x"}));
-    SpawnProcessLauncher withoutTool("/nonexistent/quorvel-shortcuts");
-    EXPECT_FALSE(withoutTool.launch("/usr/bin/shortcuts", {"run", "x"}));
-    EXPECT_TRUE(withoutTool.unreapedChildren().empty());
-}
-
-TEST(ShortcutsToolPath, TheToolIsBesideTheAgent)
-{
-    EXPECT_EQ(shortcutsToolBeside("/opt/quorvel/bin/quorvel-helper"), fs::path("/opt/quorvel/bin/quorvel-shortcuts"));
+    fs::remove(folder / "tool");
+    EXPECT_FALSE(launcher.launch("/usr/bin/shortcuts", {"run", "x"}));
     // This test program stands in for the agent.
     EXPECT_EQ(installedShortcutsTool(), fs::read_symlink("/proc/self/exe").parent_path() / "quorvel-shortcuts");
 }

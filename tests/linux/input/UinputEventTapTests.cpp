@@ -1,10 +1,11 @@
+// Chords and media keys as the desktop receives them: through the event tap onto a
+// recording virtual keyboard.
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <variant>
 
 #include "platform/linux/input/UinputEventTap.h"
 #include "platform/linux/input/UinputKeyboard.h"
@@ -13,95 +14,129 @@
 namespace quorvel::linux_backend {
 namespace {
 
-using testing::WrittenEvent;
-using Events = std::vector<WrittenEvent>;
 namespace flag = platform::event_flag;
+using T = KeyTransitions;
+using Events = std::vector<testing::WrittenEvent>;
+constexpr auto cmd = flag::command;
+constexpr auto all = cmd | flag::control | flag::option | flag::shift;
+constexpr auto none = std::nullopt;
+KeyTransition d(std::uint16_t code) { return {code, true}; }
+KeyTransition u(std::uint16_t code) { return {code, false}; }
 
-constexpr auto hid = platform::EventSourceState::hidSystemState;
-constexpr auto tap = platform::EventTapLocation::hidEventTap;
-
-WrittenEvent key(std::uint16_t code, bool pressed) { return {EV_KEY, code, pressed ? 1 : 0}; }
-WrittenEvent syn() { return {EV_SYN, SYN_REPORT, 0}; }
-
-platform::SystemDefinedEvent media(std::int64_t data1)
+// Each key transition followed by its SYN_REPORT.
+Events written(const T& transitions)
 {
-    platform::SystemDefinedEvent event;
-    event.data1 = data1;
-    return event;
+    Events events;
+    for (const auto& [code, pressed] : transitions) {
+        events.insert(events.end(), {{EV_KEY, code, pressed ? 1 : 0}, {EV_SYN, SYN_REPORT, 0}});
+    }
+    return events;
 }
 
-TEST(UinputEventTap, PostsKeysWithASyncReportAfterEachOnTheKeyboardMadeAtStart)
-{
+struct Rig {
+    bool post(const platform::KeyboardEvent& event)
+    {
+        return tap.postKeyboardEvent(platform::EventSourceState::hidSystemState, platform::EventTapLocation::hidEventTap,
+                                     event);
+    }
+    bool media(std::int64_t keyType, std::int64_t state, std::int16_t subtype = 8, std::int32_t type = 14)
+    {
+        return tap.postSystemDefinedEvent(platform::EventTapLocation::hidEventTap,
+                                          {.type = type, .subtype = subtype, .data1 = keyType * 65536 + state * 256});
+    }
     testing::RecordingKeyboardFactory factory;
-    VirtualKeyboardSlot slot(factory);
-    EXPECT_EQ(factory.created, 1);
-    UinputEventTap eventTap(slot);
-    EXPECT_TRUE(eventTap.postKeyboardEvent(hid, tap, {9, true, flag::command}));
-    EXPECT_TRUE(eventTap.postKeyboardEvent(hid, tap, {9, false, flag::command}));
-    EXPECT_TRUE(eventTap.postSystemDefinedEvent(tap, media(1 * 65536 + 10 * 256)));
-    EXPECT_TRUE(eventTap.postSystemDefinedEvent(tap, media(1 * 65536 + 11 * 256)));
-    EXPECT_EQ(factory.written, (Events{key(KEY_LEFTCTRL, true), syn(), key(KEY_V, true), syn(), key(KEY_V, false),
-                                       syn(), key(KEY_LEFTCTRL, false), syn(), key(KEY_VOLUMEDOWN, true), syn(),
-                                       key(KEY_VOLUMEDOWN, false), syn()}));
-    EXPECT_EQ(factory.attempts, 1);
+    VirtualKeyboardSlot slot{factory};
+    UinputEventTap tap{slot};
+};
 
-    EXPECT_FALSE(eventTap.postKeyboardEvent(hid, tap, {52, true, flag::command}));
-    EXPECT_FALSE(eventTap.postSystemDefinedEvent(tap, media(42 * 65536 + 10 * 256)));
-    EXPECT_EQ(factory.written.size(), 12U);  // unknown keys post nothing
-}
+// Key events and what each must press and release; nothing is posted for a key without a PC key.
+using Step = std::pair<platform::KeyboardEvent, std::optional<KeyTransitions>>;
+const std::pair<const char*, std::vector<Step>> sequences[] = {
+    {"paste", {{{9, true, cmd}, T{d(KEY_LEFTCTRL), d(KEY_V)}}, {{9, false, cmd}, T{u(KEY_V), u(KEY_LEFTCTRL)}}}},
+    // Command and Control together are one Ctrl.
+    {"every modifier", {{{49, true, all}, T{d(KEY_LEFTCTRL), d(KEY_LEFTALT), d(KEY_LEFTSHIFT), d(KEY_SPACE)}},
+                        {{49, false, all}, T{u(KEY_SPACE), u(KEY_LEFTSHIFT), u(KEY_LEFTALT), u(KEY_LEFTCTRL)}}}},
+    {"no modifier among the flags", {{{36, true, none}, T{d(KEY_ENTER)}}, {{36, false, 0x800000}, T{u(KEY_ENTER)}}}},
+    {"a chord whose key-up never came", {{{9, true, cmd}, T{d(KEY_LEFTCTRL), d(KEY_V)}},
+                                         {{0, true, flag::shift}, T{u(KEY_LEFTCTRL), d(KEY_LEFTSHIFT), d(KEY_A)}},
+                                         {{0, false, flag::shift}, T{u(KEY_A), u(KEY_LEFTSHIFT)}}}},
+    {"Shift held by its own key outlasts a chord",
+     {{{56, true, none}, T{d(KEY_LEFTSHIFT)}}, {{0, true, flag::shift}, T{d(KEY_A)}},
+      {{0, false, flag::shift}, T{u(KEY_A)}}, {{56, false, none}, T{u(KEY_LEFTSHIFT)}}, {{56, false, none}, T{}}}},
+    // The application switcher: Alt stays down from the first Command press to the Command release.
+    {"switcher holds with an Option chord inside",
+     {{{55, true, cmd}, T{d(KEY_LEFTALT)}}, {{48, true, cmd}, T{d(KEY_TAB)}}, {{48, false, cmd}, T{u(KEY_TAB)}},
+      {{0, true, flag::option}, T{d(KEY_A)}}, {{0, false, flag::option}, T{u(KEY_A)}}, {{55, true, cmd}, T{}},
+      {{48, true, cmd}, T{d(KEY_TAB)}}, {{48, false, cmd}, T{u(KEY_TAB)}}, {{55, false, none}, T{u(KEY_LEFTALT)}},
+      {{55, false, none}, T{}}, {{9, true, cmd}, T{d(KEY_LEFTCTRL), d(KEY_V)}}}},
+    {"unknown keys post and hold nothing",
+     {{{52, true, cmd}, none}, {{52, false, cmd}, none}, {{63, true, cmd}, none}, {{108, true, cmd}, none},
+      {{0xFFFF, true, cmd}, none}, {{0, true, none}, T{d(KEY_A)}}}},
+};
 
-TEST(UinputEventTap, AKeyboardThatCouldNotBeMadeIsMadeAtTheNextAction)
+TEST(UinputEventTap, PostsChordsAsKeyTransitionsOnTheKeyboardMadeAtStart)
 {
-    testing::RecordingKeyboardFactory factory;
-    factory.failWith = EACCES;
-    VirtualKeyboardSlot slot(factory);
-    UinputEventTap eventTap(slot);
-    EXPECT_FALSE(eventTap.postKeyboardEvent(hid, tap, {0, true, std::nullopt}));
-    EXPECT_EQ(slot.lastError(), EACCES);
-
-    factory.failWith = 0;  // access granted
-    EXPECT_TRUE(eventTap.postKeyboardEvent(hid, tap, {0, true, std::nullopt}));
-    EXPECT_EQ(factory.written, (Events{key(KEY_A, true), syn()}));
+    for (const auto& [name, steps] : sequences) {
+        Rig rig;
+        for (const auto& [event, expected] : steps) {
+            rig.factory.written.clear();
+            EXPECT_EQ(rig.post(event), expected.has_value()) << name << ": key " << event.keyCode << " " << event.keyDown;
+            EXPECT_EQ(rig.factory.written, written(expected.value_or(T{}))) << name << ": key " << event.keyCode;
+        }
+        EXPECT_EQ(rig.factory.created, 1) << name;
+    }
 }
 
-TEST(UinputEventTap, AKeyboardThatStopsTakingEventsIsReplacedWithNothingHeldOnIt)
+TEST(UinputEventTap, PostsTheSixMediaKeysAndNoOtherSystemDefinedEvent)
 {
-    testing::RecordingKeyboardFactory factory;
-    VirtualKeyboardSlot slot(factory);
-    UinputEventTap eventTap(slot);
-    EXPECT_TRUE(eventTap.postKeyboardEvent(hid, tap, {55, true, flag::command}));  // Alt held on keyboard 1
-    factory.refuseWritesOf = 1;
-    EXPECT_FALSE(eventTap.postKeyboardEvent(hid, tap, {48, true, flag::command}));
-
-    factory.written.clear();
-    // Keyboard 2 never saw Alt go down: the Command release has nothing to let go of, and a
-    // Command chord is Ctrl again.
-    EXPECT_TRUE(eventTap.postKeyboardEvent(hid, tap, {55, false, std::nullopt}));
-    EXPECT_TRUE(eventTap.postKeyboardEvent(hid, tap, {9, true, flag::command}));
-    EXPECT_EQ(factory.created, 2);
-    EXPECT_EQ(factory.written, (Events{key(KEY_LEFTCTRL, true), syn(), key(KEY_V, true), syn()}));
+    const std::pair<std::int64_t, std::uint16_t> keys[] = {{16, KEY_PLAYPAUSE}, {17, KEY_NEXTSONG}, {18, KEY_PREVIOUSSONG},
+                                                           {7, KEY_MUTE},       {0, KEY_VOLUMEUP},  {1, KEY_VOLUMEDOWN}};
+    Rig rig;
+    for (const auto& [keyType, key] : keys) {
+        EXPECT_TRUE(rig.media(keyType, 10) && rig.media(keyType, 11)) << keyType;
+        EXPECT_EQ(rig.factory.written, written({d(key), u(key)})) << keyType;
+        rig.factory.written.clear();
+    }
+    EXPECT_FALSE(rig.media(99, 10));         // unknown key type
+    EXPECT_FALSE(rig.media(16, 12));         // neither down nor up
+    EXPECT_FALSE(rig.media(16, 10, 7));      // another subtype
+    EXPECT_FALSE(rig.media(16, 10, 8, 15));  // another event type
+    EXPECT_TRUE(rig.factory.written.empty());
 }
 
-// The real device. /dev/uinput is often absent in containers and CI; then only the
-// reported reason can be checked.
+TEST(UinputEventTap, AKeyboardThatFailedIsMadeAgainAtTheNextActionWithNothingHeld)
+{
+    Rig rig;
+    EXPECT_TRUE(rig.post({55, true, cmd}));
+    rig.factory.refuseWrites = true;  // the device stops taking events, and no new one can be made
+    rig.factory.failWith = EACCES;
+    EXPECT_FALSE(rig.post({48, true, cmd}));
+    rig.factory.refuseWrites = false;
+    EXPECT_FALSE(rig.post({0, true, none}));
+    EXPECT_EQ(rig.slot.lastError(), EACCES);
+
+    rig.factory.failWith = 0;  // access granted
+    rig.factory.written.clear();
+    // The new keyboard never saw Alt go down: the Command release lets go of nothing.
+    EXPECT_TRUE(rig.post({55, false, none}) && rig.post({9, true, cmd}));
+    EXPECT_EQ(rig.factory.written, written({d(KEY_LEFTCTRL), d(KEY_V)}));
+    EXPECT_EQ(rig.factory.created, 2);
+}
+
+// /dev/uinput is often absent in containers and CI; then only the reported reason is checked.
 TEST(UinputKeyboardFactory, MakesARealKeyboardOrSaysWhyNot)
 {
     VirtualKeyboardCreation creation = UinputKeyboardFactory().create();
-    struct stat status {};
-    if (::stat("/dev/uinput", &status) != 0) {
-        ASSERT_TRUE(std::holds_alternative<CreationError>(creation));
-        EXPECT_EQ(std::get<CreationError>(creation).error, ENOENT);
-        GTEST_SKIP() << "/dev/uinput is absent on this machine (no uinput module); only the error was checked";
-    }
-    if (auto* failure = std::get_if<CreationError>(&creation)) {
-        EXPECT_TRUE(failure->error == EACCES || failure->error == EPERM) << std::strerror(failure->error);
-        GTEST_SKIP() << "/dev/uinput is not writable by this user: " << std::strerror(failure->error);
+    if (const auto* failure = std::get_if<CreationError>(&creation)) {
+        const bool absent = ::access("/dev/uinput", F_OK) != 0;
+        EXPECT_TRUE(absent ? failure->error == ENOENT : failure->error == EACCES || failure->error == EPERM)
+            << std::strerror(failure->error);
+        GTEST_SKIP() << (absent ? "/dev/uinput is absent (no uinput module)" : "/dev/uinput is not writable by us")
+                     << "; only the reason for the failure was checked";
     }
     auto& keyboard = *std::get<std::unique_ptr<VirtualKeyboard>>(creation);
-    EXPECT_TRUE(keyboard.write(EV_KEY, KEY_F20, 1));
-    EXPECT_TRUE(keyboard.write(EV_SYN, SYN_REPORT, 0));
-    EXPECT_TRUE(keyboard.write(EV_KEY, KEY_F20, 0));
-    EXPECT_TRUE(keyboard.write(EV_SYN, SYN_REPORT, 0));
+    EXPECT_TRUE(keyboard.write(EV_KEY, KEY_F20, 1) && keyboard.write(EV_SYN, SYN_REPORT, 0));
+    EXPECT_TRUE(keyboard.write(EV_KEY, KEY_F20, 0) && keyboard.write(EV_SYN, SYN_REPORT, 0));
 }
 
 }  // namespace
