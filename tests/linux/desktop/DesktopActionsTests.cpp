@@ -1,6 +1,5 @@
-// Configured actions through the dispatcher and the desktop backends the agent picks:
-// launching through GIO from a temporary XDG tree and pasting through the X11
-// clipboard of an Xvfb session. Only the keyboard is recorded (no /dev/uinput here).
+// Actions through the dispatcher and the desktop backends the agent picks: GIO on a temporary
+// XDG tree, the X11 clipboard of an Xvfb session. Only the keyboard is recorded.
 #include <gtest/gtest.h>
 
 #include <linux/input-event-codes.h>
@@ -84,8 +83,7 @@ protected:
         fs::remove(path);
         return contents;
     }
-    // Runs a shell command against the session and returns its output; the clipboard's
-    // requests keep being served meanwhile.
+    // A shell command's output; the clipboard keeps serving requests meanwhile.
     std::string shell(const std::string& command)
     {
         const std::string out = tree.root + "/shell-output";
