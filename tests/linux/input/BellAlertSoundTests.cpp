@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "platform/linux/input/BellAlertSound.h"
 #include "tests/fakes/FakeClockAndLog.h"
@@ -16,20 +17,18 @@ struct FakeBell final : Bell {
 
 TEST(BellAlertSound, RingsTheFirstAvailableBellElseWritesABelToTheLog)
 {
-    const struct {
-        bool firstWorks, secondWorks;
-        std::string rang;
-        std::vector<std::string> log;
-    } cases[] = {{true, true, "1", {}}, {false, true, "12", {}}, {false, false, "12", {"\a"}}};
-    for (const auto& c : cases) {
+    // Whether each bell works; which bells were asked, and the log.
+    const std::tuple<bool, bool, std::string, std::vector<std::string>> cases[] = {
+        {true, true, "1", {}}, {false, true, "12", {}}, {false, false, "12", {"\a"}}};
+    for (const auto& [firstWorks, secondWorks, expectedRings, expectedLog] : cases) {
         testing::CapturingLog log;
         std::string rang;
         std::vector<std::unique_ptr<Bell>> bells;
-        bells.push_back(std::make_unique<FakeBell>([&] { return rang += '1', c.firstWorks; }));
-        bells.push_back(std::make_unique<FakeBell>([&] { return rang += '2', c.secondWorks; }));
+        bells.push_back(std::make_unique<FakeBell>([&] { rang += '1'; return firstWorks; }));
+        bells.push_back(std::make_unique<FakeBell>([&] { rang += '2'; return secondWorks; }));
         BellAlertSound(std::move(bells), platform::Logger(log, "Quorvel", "Helper")).beep();
-        EXPECT_EQ(rang, c.rang);
-        EXPECT_EQ(log.messages(), c.log);
+        EXPECT_EQ(rang, expectedRings);
+        EXPECT_EQ(log.messages(), expectedLog);
     }
 }
 

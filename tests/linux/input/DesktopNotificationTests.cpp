@@ -25,13 +25,14 @@ std::vector<std::string> notifyCalls(const testing::PrivateBus& bus)
     const GVariantPtr reply(g_dbus_connection_call_sync(
         bus.connection(), service, "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", "GetMethodCalls",
         g_variant_new("(s)", "Notify"), G_VARIANT_TYPE("(a(tav))"), G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, nullptr));
-    if (!reply) return {};
-    const GVariantPtr list(g_variant_get_child_value(reply.get(), 0));
     std::vector<std::string> calls;
-    for (gsize i = 0; i < g_variant_n_children(list.get()); ++i) {
-        const GVariantPtr arguments(g_variant_get_child_value(GVariantPtr(g_variant_get_child_value(list.get(), i)).get(), 1));
-        calls.emplace_back(GCharPtr(g_variant_print(arguments.get(), FALSE)).get());
+    GVariantIter* list = nullptr;
+    GVariant* arguments = nullptr;
+    if (reply) g_variant_get(reply.get(), "(a(tav))", &list);
+    while (list && g_variant_iter_loop(list, "(t@av)", nullptr, &arguments)) {
+        calls.emplace_back(GCharPtr(g_variant_print(arguments, FALSE)).get());
     }
+    if (list) g_variant_iter_free(list);
     return calls;
 }
 
@@ -72,7 +73,6 @@ TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGran
 
     g_setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), TRUE);
     notifyAndWait(notifier, {"First summary", "First body"});
-    notifyAndWait(notifier, {"Second summary", "Second body"});
     factory.failWith = EACCES;
     for (double wait : {1.0, 59.5, 0.5}) {  // shown at once (the failed attempt does not count), then a minute later
         clock.advance(wait);
@@ -86,8 +86,7 @@ TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGran
     const auto prompted = HasSubstr("<uint32 1>, <'input-keyboard'>, <'" + shown.summary + "'>, <'" + shown.body + "'>");
     EXPECT_THAT(notifyCalls(bus), ElementsAre("[<'Quorvel'>, <uint32 0>, <'input-keyboard'>, <'First summary'>, "
                                               "<'First body'>, <@as []>, <{'urgency': <byte 0x01>}>, <-1>]",
-                                              HasSubstr("<uint32 1>, <'input-keyboard'>, <'Second summary'>"), prompted,
-                                              prompted, HasSubstr("<'Barrier'>")));
+                                              prompted, prompted, HasSubstr("<'Barrier'>")));
     std::vector<std::string> expectedLog(4, "Cannot post input events: no write access to /dev/uinput");
     expectedLog[0] = "Cannot post input events: /dev/uinput is missing (the uinput kernel module is not loaded)";
     EXPECT_EQ(log.messages(), expectedLog);
@@ -96,10 +95,10 @@ TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGran
 
 TEST(PermissionNotification, SaysWhatToDoForTheCauseAtHand)
 {
-    EXPECT_THAT(permissionNotification(EACCES, std::string("input")).body, HasSubstr("join the group \"input\""));
-    EXPECT_THAT(permissionNotification(EACCES, std::nullopt).body,
-                ::testing::AllOf(HasSubstr("70-quorvel.rules"), HasSubstr("log in again"), ::testing::Not(HasSubstr("group"))));
-    EXPECT_THAT(permissionNotification(ENOENT, std::string("input")).body, HasSubstr("uinput kernel module"));
+    EXPECT_THAT(permissionNotification(EACCES, "input").body,
+                ::testing::AllOf(HasSubstr("70-quorvel.rules"), HasSubstr("join the group \"input\"")));
+    EXPECT_THAT(permissionNotification(EACCES, std::nullopt).body, ::testing::Not(HasSubstr("group")));
+    EXPECT_THAT(permissionNotification(ENOENT, std::nullopt).body, HasSubstr("uinput kernel module"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace {
 
@@ -30,11 +31,8 @@ TEST(ShortcutsTool, RunsOnlyAPlainNameOfAnExecutableInTheShortcutsFolder)
         fs::permissions(file, fs::perms::owner_all);
     }
     std::ofstream(folder / "Plain") << "#!/bin/sh\n";  // not executable
-    const struct {
-        const char* name;
-        int status;
-        const char* error;
-    } cases[] = {
+    // Name, exit status, and what the error output says.
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"Say Hello", 0, ""},
         {"../escape", 2, "a shortcut name must not"},
         {"sub/inner", 2, "a shortcut name must not"},
@@ -43,12 +41,12 @@ TEST(ShortcutsTool, RunsOnlyAPlainNameOfAnExecutableInTheShortcutsFolder)
         {"Nothing", 1, "no shortcut named \"Nothing\""},
         {"Plain", 1, "not an executable file"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, status, error] : cases) {
         const std::string command = "XDG_CONFIG_HOME='" + root.string() + "' '" QUORVEL_SHORTCUTS_TOOL "' run '" +
-                                    c.name + "' 2> '" + (root / "error").string() + "'";
-        const int status = std::system(command.c_str());
-        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << "name '" << c.name << "'";
-        EXPECT_THAT(contents(root / "error"), ::testing::HasSubstr(c.error)) << "name '" << c.name << "'";
+                                    name + "' 2> '" + (root / "error").string() + "'";
+        const int result = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(result) ? WEXITSTATUS(result) : -1, status) << "name '" << name << "'";
+        EXPECT_THAT(contents(root / "error"), ::testing::HasSubstr(error)) << "name '" << name << "'";
     }
     EXPECT_EQ(contents(root / "ran"), "Say Hello 0\n");
     fs::remove_all(root);
