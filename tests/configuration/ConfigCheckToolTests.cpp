@@ -9,10 +9,7 @@
 namespace quorvel {
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
+struct ToolRun { int exitCode; std::string out, err; };
 
 std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
@@ -41,6 +38,9 @@ TEST(ConfigTool, CheckPrintsTheConfigurationInForce)
     EXPECT_EQ(own.exitCode, 0) << own.err;
     EXPECT_EQ(decodeConfiguration(own.out).value().recognizer.doubleTapWindow, 0.5);
     EXPECT_EQ(run(directory, "config path", environment).out, (directory.path / "Quorvel/configuration.json").string() + "\n");
+    const std::string home = "HOME=" + quoted(directory.path / "home") + " XDG_CONFIG_HOME= ";
+    EXPECT_EQ(run(directory, "config path", home).out, (directory.path / "home/.config/Quorvel/configuration.json").string() + "\n");
+    EXPECT_FALSE(std::filesystem::exists(directory.path / "home"));  // nothing created
 }
 
 TEST(ConfigTool, CheckSaysWhereAndWhyAFileFailsWithStatusOneUnknownCommandsTwo)

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,18 +20,6 @@ struct TemporaryDirectory {
     std::filesystem::path path;
 };
 
-// Sets (or, with nullopt, unsets) an environment variable for the life of the object.
-struct ScopedEnvironment {
-    ScopedEnvironment(const char* variable, const std::optional<std::string>& value) : name(variable)
-    {
-        if (const char* old = std::getenv(name)) previous = old;
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~ScopedEnvironment() { previous ? ::setenv(name, previous->c_str(), 1) : ::unsetenv(name); }
-    const char* name;
-    std::optional<std::string> previous;
-};
-
 inline void writeFile(const std::filesystem::path& path, const std::string& text)
 {
     std::filesystem::create_directories(path.parent_path());
@@ -45,10 +32,7 @@ inline std::string readText(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::filesystem::path fixture(const std::string& name)
-{
-    return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name;
-}
+inline std::filesystem::path fixture(const std::string& name) { return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name; }
 
 // `text` with the first `from` replaced by `to`.
 inline std::string replaced(std::string text, const std::string& from, const std::string& to)

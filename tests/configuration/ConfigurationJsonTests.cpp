@@ -1,8 +1,9 @@
-// The JSON form: which documents decode, where the others fail, what the decoded values are,
-// what the encoder writes, and round trips.
+// The JSON form: bytes that are not one clean document, which documents decode, where the others
+// fail, what the decoded values are, what the encoder writes, and round trips.
 #include <gtest/gtest.h>
 
 #include "helper/configuration/ConfigurationJson.h"
+#include "helper/configuration/StrictJsonParser.h"
 #include "tests/configuration/TestSupport.h"
 
 namespace quorvel {
@@ -11,9 +12,47 @@ namespace {
 using testing::documentWithAssignments;
 using testing::documentWithKind;
 using testing::replaced;
+using namespace std::string_literals;
 
 const platform::Uuid firstId = *platform::Uuid::fromString("00000000-0000-4000-8000-000000000001");
 const std::string kindPath = "assignments[0].doubleTap.kind";
+const std::filesystem::path corpus = std::filesystem::path(QUORVEL_SHARED_TESTDATA) / "json/JSONTestSuite-test_parsing";
+
+TEST(StrictJsonParser, DuplicatesDepthOverflowEncodingAndWhatSurroundsTheDocument)
+{
+    const std::string deepest = std::string(maximumJsonNesting, '[') + std::string(maximumJsonNesting, ']');
+    // A member named twice (which value counts would be a guess), a byte-order mark as editors write it,
+    // and a zero byte, which the lexer would take for the end of the input.
+    for (const std::string& text : {R"({"a": {"a": 1}, "b": [{"a": 1}, {"a": 2}]})"s, deepest, "123456789012345678901234567890"s,
+                                    "-9223372036854775809"s, "\xEF\xBB\xBF{}"s, " \t\r\n{\"caf\xc3\xa9\": 1} \n\n"s}) {
+        EXPECT_TRUE(parseStrictJson(text).ok()) << text;
+    }
+    for (const std::string& text : {R"({"x": [{"isEnabled": true, "isEnabled": false}]})"s, "[" + deepest + "]", "1e400"s,
+                                    "-1e400"s, "NaN"s, "Infinity"s, "\"\xff\""s, "\"\xc0\xaf\""s, "\"\xed\xa0\x80\""s, R"("\ud800")"s,
+                                    "\xEF\xBB\xBF\xEF\xBB\xBF{}"s, "\xFE\xFF{}"s, "{}{}"s, "{} x"s, ""s, "   "s, "{} // comment"s,
+                                    "{}\0{\"a\""s}) {
+        EXPECT_FALSE(parseStrictJson(text).ok()) << text;
+    }
+    EXPECT_FALSE(parseStrictJson(testing::readText(corpus / "n_structure_100000_opening_arrays.json")).ok());
+    const auto twice = decodeConfiguration(testing::replaced(testing::documentWithAssignments("[]"), "{", R"({"isEnabled": false, )"));
+    EXPECT_EQ(twice.error().kind, DecodingError::Kind::dataCorrupted);
+}
+
+TEST(JsonConformanceCorpus, EveryFileEndsInACleanDecodingFailure)
+{
+    ASSERT_TRUE(std::filesystem::is_directory(corpus)) << "missing test data: " << corpus;
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        const std::string name = entry.path().filename().string();
+        const Decoded<AppConfiguration> decoded = decodeConfiguration(testing::readText(entry.path()));
+        ++files;
+        ASSERT_FALSE(decoded.ok()) << name;
+        // Valid JSON must be refused by the configuration's rules, invalid JSON by the parser.
+        const bool notJson = decoded.error().kind == DecodingError::Kind::notJson;
+        EXPECT_TRUE(name.starts_with("i_") || notJson == name.starts_with("n_")) << name;
+    }
+    EXPECT_GT(files, 300u);
+}
 
 TEST(DecodingRules, DocumentsDecodeOrFailAtTheRightPath)
 {
@@ -21,10 +60,8 @@ TEST(DecodingRules, DocumentsDecodeOrFailAtTheRightPath)
     const std::pair<std::string, std::optional<std::string>> cases[] = {  // no path: the document decodes
         // The one-key rule of action kinds: other members are ignored, case names are exact.
         {documentWithKind(R"({"mute": {}, "note": 1})"), {}},
-        {documentWithKind(R"({})"), kindPath},
-        {documentWithKind(R"({"Mute": {}})"), kindPath},
-        {documentWithKind(R"({"mute": {}, "media": {"command": "mute"}})"), kindPath},
-        {documentWithKind(R"("mute")"), kindPath},
+        {documentWithKind(R"({})"), kindPath}, {documentWithKind(R"({"Mute": {}})"), kindPath},
+        {documentWithKind(R"({"mute": {}, "media": {"command": "mute"}})"), kindPath}, {documentWithKind(R"("mute")"), kindPath},
         // Payloads are objects; payload-less cases ignore what they hold.
         {documentWithKind(R"({"switchApps": {"x": 1}})"), {}},
         {documentWithKind(R"({"switchApps": null})"), kindPath + ".switchApps"},
@@ -47,12 +84,10 @@ TEST(DecodingRules, DocumentsDecodeOrFailAtTheRightPath)
         // Unknown members are ignored at every level.
         {replaced(replaced(valid, R"("cornerZone")", R"("zone": 1, "cornerZone")"), "{", R"({"version": 2, )"), {}},
         // Values: numbers with or without fraction, UUIDs in either case, nothing else.
-        {replaced(valid, "0.3", "1"), {}},
-        {replaced(valid, "0.3", "\"0.3\""), "recognizer.cornerZone"},
+        {replaced(valid, "0.3", "1"), {}}, {replaced(valid, "0.3", "\"0.3\""), "recognizer.cornerZone"},
         {replaced(valid, R"("isEnabled": true,)", R"("isEnabled": 1,)"), "isEnabled"},
-        {replaced(valid, "000000000001", "00000000000a"), {}},
+        {replaced(valid, "000000000001", "00000000000a"), {}}, {"[]", ""},
         {replaced(valid, "-000000000001", "000000000001"), "assignments[0].doubleTap.id"},
-        {"[]", ""},
     };
     for (const auto& [document, failurePath] : cases) {
         const Decoded<AppConfiguration> decoded = decodeConfiguration(document);
@@ -90,14 +125,6 @@ TEST(DecodedValues, WorkedExampleOptionalsNumbersAndUuids)
     EXPECT_EQ(lower.value().assignments[0].doubleTap->id, *platform::Uuid::fromString("00000000-0000-4000-8000-ABCDEF0189AB"));
 }
 
-TEST(SingleValues, CornersAsTheirNamesTapPatternsAsTwoOrThree)
-{
-    EXPECT_EQ(toJson(TrackpadCorner::topRight).dump(), R"("topRight")");
-    EXPECT_EQ(toJson(TapPattern::tripleTap).dump(), "3");
-    EXPECT_EQ(decodeTapPattern(nlohmann::json(2)).value(), TapPattern::doubleTap);
-    for (const auto& bad : {nlohmann::json(1), nlohmann::json(4), nlohmann::json("2")}) EXPECT_FALSE(decodeTapPattern(bad).ok());
-}
-
 TEST(Encoding, MembersInOrderAbsentOptionalsLeftOutUpperCaseUuidsNothingNonFinite)
 {
     AppConfiguration configuration = AppConfiguration::defaultConfiguration();
@@ -115,7 +142,7 @@ TEST(Encoding, MembersInOrderAbsentOptionalsLeftOutUpperCaseUuidsNothingNonFinit
     EXPECT_FALSE(encodeConfiguration(configuration).has_value());  // would be written as null
 }
 
-TEST(Encoding, EveryKindAndAwkwardValuesRoundTrip)
+TEST(Encoding, EveryKindAwkwardValuesAndTapPatternsRoundTrip)
 {
     AppConfiguration configuration{false, {0.1 + 0.2, 1e-300, 123456789.125, -0.0, 5e300}, {}};
     const ActionKind kinds[] = {
@@ -134,6 +161,8 @@ TEST(Encoding, EveryKindAndAwkwardValuesRoundTrip)
     for (JsonLayout layout : {JsonLayout::compact, JsonLayout::pretty}) {
         EXPECT_EQ(decodeConfiguration(*encodeConfiguration(configuration, layout)).value(), configuration);
     }
+    EXPECT_EQ(decodeTapPattern(toJson(TapPattern::tripleTap)).value(), TapPattern::tripleTap);
+    for (const auto& bad : {nlohmann::json(1), nlohmann::json(4), nlohmann::json("2")}) EXPECT_FALSE(decodeTapPattern(bad).ok());
 }
 
 }  // namespace
