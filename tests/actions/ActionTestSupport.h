@@ -8,40 +8,37 @@
 namespace quorvel::testing {
 
 using platform::PropertyValue;
+using Kind = ActionKind;
+using Strings = std::vector<std::string>;
 
-inline PropertyValue integer(std::int64_t value) { return PropertyValue{value}; }
-inline PropertyValue text(std::string value) { return PropertyValue{std::move(value)}; }
+inline void run(FakeActionServices& fakes, ActionKind::Value kind)
+{
+    ActionDispatcher::run(fakes.services(), AssignedAction{{}, ActionKind{std::move(kind)}, true}, TrackpadGesture{});
+}
 
-// Every action test starts with a fresh set of fakes and an empty activation history.
-class ActionTest : public ::testing::Test {
-protected:
-    void SetUp() override { ActionDispatcher::resetApplicationTrackingForTesting(); }
-    void TearDown() override { ActionDispatcher::resetApplicationTrackingForTesting(); }
-
-    void run(ActionKind::Value kind)
-    {
-        ActionDispatcher::run(services, AssignedAction{{}, ActionKind{std::move(kind)}, true}, TrackpadGesture{});
-    }
-
-    // Stores the search launcher's hot key entry ("64") in the symbolic hot keys.
-    void setSpotlightHotKey(PropertyValue enabled, PropertyValue::Array parameters)
-    {
-        PropertyValue::Dictionary value{{"parameters", PropertyValue{std::move(parameters)}}};
-        PropertyValue::Dictionary entry{{"enabled", std::move(enabled)}, {"value", PropertyValue{std::move(value)}}};
-        setHotKeys({{"64", PropertyValue{std::move(entry)}}});
-    }
-    void setHotKeys(PropertyValue::Dictionary table)
-    {
-        fakes.preferences.values[{"com.apple.symbolichotkeys", "AppleSymbolicHotKeys"}] = PropertyValue{std::move(table)};
-    }
-
-    FakeActionServices fakes;
-    ActionServices services = fakes.services();
-};
+// Stores `entry` as the search launcher's symbolic hot key "64".
+inline void setSpotlightHotKey(FakeActionServices& fakes, PropertyValue entry)
+{
+    fakes.preferences.values[{"com.apple.symbolichotkeys", "AppleSymbolicHotKeys"}] =
+        PropertyValue{PropertyValue::Dictionary{{"64", std::move(entry)}}};
+}
+inline PropertyValue hotKey(PropertyValue enabled, PropertyValue::Array parameters)
+{
+    const PropertyValue value{PropertyValue::Dictionary{{"parameters", {std::move(parameters)}}}};
+    return {PropertyValue::Dictionary{{"enabled", std::move(enabled)}, {"value", value}}};
+}
 
 inline PostedKeyboardEvent key(platform::VirtualKeyCode code, bool down, std::optional<platform::EventFlags> flags)
 {
     return {platform::EventSourceState::hidSystemState, platform::EventTapLocation::hidEventTap, {code, down, flags}};
 }
+
+// Fresh fakes and an empty activation history for every test.
+struct ActionTest : ::testing::Test {
+    void SetUp() override { ActionDispatcher::resetApplicationTrackingForTesting(); }
+    void run(ActionKind::Value kind) { testing::run(fakes, std::move(kind)); }
+
+    FakeActionServices fakes;
+};
 
 }  // namespace quorvel::testing

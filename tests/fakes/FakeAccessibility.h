@@ -1,7 +1,5 @@
 #pragma once
 
-#include <map>
-#include <string>
 #include <vector>
 
 #include "platform/Accessibility.h"

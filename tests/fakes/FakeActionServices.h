@@ -29,9 +29,8 @@ struct FakeActionServices {
 
     ActionServices services()
     {
-        return ActionServices{workspace,       eventTap,          accessibility,      pasteboard,
-                              inputSources,    preferences,       processLauncher,    alertSound,
-                              applicationBundles, mainQueue};
+        return {workspace,   eventTap,        accessibility, pasteboard,         inputSources,
+                preferences, processLauncher, alertSound,    applicationBundles, mainQueue};
     }
 };
 

@@ -2,8 +2,6 @@
 
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "platform/ApplicationBundles.h"
 
@@ -15,26 +13,23 @@ namespace quorvel::testing {
 class FakeApplicationBundles final : public platform::ApplicationBundles {
 public:
     platform::ApplicationScanLocations locations;
-    std::set<std::string> paths;                        // every file and folder
-    std::map<std::string, platform::BundleInfo> bundles; // paths that open as bundles
+    std::set<std::string> paths;                         // every file and folder
+    std::map<std::string, platform::BundleInfo> bundles;  // paths that open as bundles
     std::set<std::string> unenumerableRoots;
-    std::vector<std::string> visited;                   // every path an enumerator returned
 
-    // Adds a path and its parent folders.
-    void addPath(const std::string& path);
-    // Adds a bundle folder with its metadata.
+    // Adds a bundle folder, its parent folders and its metadata.
     void addBundle(const std::string& path, platform::BundleInfo info);
-    // A bundle with only an identifier and a display name.
-    void addApplication(const std::string& path, const std::string& bundleIdentifier, const std::string& name);
+    // A bundle with only an identifier and a name.
+    void addApplication(const std::string& path, const std::string& identifier, const std::string& name)
+    {
+        addBundle(path, {std::nullopt, platform::PropertyValue::Dictionary{{"CFBundleName", {name}}}, identifier});
+    }
 
     platform::ApplicationScanLocations scanLocations() override { return locations; }
     bool fileExists(const std::string& path) override { return paths.contains(path); }
     std::unique_ptr<platform::DirectoryEnumerator> enumerator(const std::string& root) override;
     std::optional<platform::BundleInfo> openBundle(const std::string& path) override;
     int localizedCaseInsensitiveCompare(const std::string& a, const std::string& b) override;
-
-    // The children of a folder, in name order.
-    std::vector<std::string> children(const std::string& folder) const;
 };
 
 }  // namespace quorvel::testing

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include "platform/EventTap.h"
@@ -20,24 +19,20 @@ struct PostedSystemDefinedEvent {
     friend bool operator==(const PostedSystemDefinedEvent&, const PostedSystemDefinedEvent&) = default;
 };
 
-// Records every event posted; `canCreateKeyboardEvent` scripts creation failures.
+// Records every event posted.
 class FakeEventTap final : public platform::EventTap {
 public:
     std::vector<PostedKeyboardEvent> keyboardEvents;
     std::vector<PostedSystemDefinedEvent> systemDefinedEvents;
-    std::function<bool(const platform::KeyboardEvent&)> canCreateKeyboardEvent;  // null: always
-    bool canCreateSystemDefinedEvent = true;
 
     bool postKeyboardEvent(platform::EventSourceState source, platform::EventTapLocation tap,
                            const platform::KeyboardEvent& event) override
     {
-        if (canCreateKeyboardEvent && !canCreateKeyboardEvent(event)) return false;
         keyboardEvents.push_back({source, tap, event});
         return true;
     }
     bool postSystemDefinedEvent(platform::EventTapLocation tap, const platform::SystemDefinedEvent& event) override
     {
-        if (!canCreateSystemDefinedEvent) return false;
         systemDefinedEvents.push_back({tap, event});
         return true;
     }

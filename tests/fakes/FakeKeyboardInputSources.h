@@ -1,8 +1,5 @@
 #pragma once
 
-#include <optional>
-#include <vector>
-
 #include "platform/KeyboardInputSources.h"
 
 namespace quorvel::testing {
@@ -23,10 +20,7 @@ public:
     void select(const platform::InputSource& source) override { selected.push_back(source); }
 
     // A source that is enabled and selectable.
-    static platform::InputSource selectable(const std::string& identifier)
-    {
-        return {identifier + "-ref", identifier, true, true};
-    }
+    static platform::InputSource selectable(const std::string& id) { return {id + "-ref", id, true, true}; }
 };
 
 }  // namespace quorvel::testing

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <set>
-#include <string>
-#include <vector>
 
 #include "platform/Pasteboard.h"
 
@@ -12,12 +10,9 @@ namespace quorvel::testing {
 // `undeliverableTypes` are listed on items but deliver no data.
 class FakePasteboard final : public platform::Pasteboard {
 public:
-    static constexpr const char* plainTextType = "public.utf8-plain-text";
-
     std::vector<platform::PasteboardItem> items;
     std::set<std::string> undeliverableTypes;
     std::int64_t count = 1;
-    int writeObjectsCalls = 0;
 
     std::optional<std::size_t> itemCount() override { return items.size(); }
     std::vector<std::string> types(std::size_t item) override
@@ -28,9 +23,8 @@ public:
     }
     std::optional<platform::Bytes> data(std::size_t item, const std::string& type) override
     {
-        if (undeliverableTypes.contains(type)) return std::nullopt;
         for (const auto& [itemType, bytes] : items.at(item).dataByType) {
-            if (itemType == type) return bytes;
+            if (itemType == type && !undeliverableTypes.contains(type)) return bytes;
         }
         return std::nullopt;
     }
@@ -41,16 +35,11 @@ public:
     }
     bool setPlainText(const std::string& text) override
     {
-        platform::PasteboardItem item;
-        item.setData(plainTextType, platform::Bytes(text.begin(), text.end()));
-        items.push_back(std::move(item));
-        ++count;
-        return true;
+        return writeObjects({platform::PasteboardItem{{{plainTextType, platform::Bytes(text.begin(), text.end())}}}});
     }
     std::int64_t changeCount() override { return count; }
     bool writeObjects(const std::vector<platform::PasteboardItem>& written) override
     {
-        ++writeObjectsCalls;
         items.insert(items.end(), written.begin(), written.end());
         ++count;
         return true;
@@ -62,13 +51,16 @@ public:
         clearContents();
         setPlainText(text);
     }
-    // The text of a single plain-text item; empty otherwise.
+    // The text when the pasteboard holds exactly one plain-text item; empty otherwise.
     std::string plainText() const
     {
         if (items.size() != 1 || items[0].dataByType.size() != 1) return {};
         const auto& [type, bytes] = items[0].dataByType[0];
         return type == plainTextType ? std::string(bytes.begin(), bytes.end()) : std::string();
     }
+
+private:
+    static constexpr const char* plainTextType = "public.utf8-plain-text";
 };
 
 }  // namespace quorvel::testing

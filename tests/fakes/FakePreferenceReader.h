@@ -1,9 +1,6 @@
 #pragma once
 
 #include <map>
-#include <optional>
-#include <string>
-#include <utility>
 
 #include "platform/PreferenceReader.h"
 

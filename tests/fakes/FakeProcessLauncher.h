@@ -1,8 +1,5 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "platform/ProcessLauncher.h"
 
 namespace quorvel::testing {

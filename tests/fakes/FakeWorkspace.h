@@ -1,42 +1,32 @@
 #pragma once
 
-#include <functional>
 #include <map>
-#include <optional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "platform/Workspace.h"
 
 namespace quorvel::testing {
 
-// A scripted workspace that records what it was asked to open. The front
-// application does not change by itself: tests set it.
+// A scripted workspace that records what it was asked to open. The front application
+// changes only when a test sets it.
 class FakeWorkspace final : public platform::Workspace {
 public:
+    using Observer = std::function<void(const std::optional<platform::RunningApplication>&)>;
+
     std::map<std::string, std::string> applications;  // bundle identifier → location
     std::set<std::string> unparsableTexts;            // texts the URL parser rejects
     std::optional<platform::RunningApplication> front;
     std::vector<platform::RunningApplication> running;
     std::optional<std::string> ownIdentifier;
-
-    std::vector<std::string> applicationLookups;
-    std::vector<std::string> openedApplications;
-    std::vector<std::string> parsedTexts;
-    std::vector<std::string> openedURLs;
-    std::vector<std::function<void(const std::optional<platform::RunningApplication>&)>> activationObservers;
+    std::vector<std::string> openedApplications, parsedTexts, openedURLs;
+    std::vector<Observer> activationObservers;
 
     std::optional<std::string> urlForApplication(const std::string& bundleIdentifier) override
     {
-        applicationLookups.push_back(bundleIdentifier);
         const auto found = applications.find(bundleIdentifier);
         return found == applications.end() ? std::nullopt : std::optional(found->second);
     }
-    void openApplication(const std::string& applicationLocation) override
-    {
-        openedApplications.push_back(applicationLocation);
-    }
+    void openApplication(const std::string& location) override { openedApplications.push_back(location); }
     std::optional<std::string> parseURL(const std::string& text) override
     {
         parsedTexts.push_back(text);
@@ -49,8 +39,7 @@ public:
     }
     std::optional<platform::RunningApplication> frontmostApplication() override { return front; }
     std::vector<platform::RunningApplication> runningApplications() override { return running; }
-    platform::ObserverToken observeApplicationActivation(
-        std::function<void(const std::optional<platform::RunningApplication>&)> callback) override
+    platform::ObserverToken observeApplicationActivation(Observer callback) override
     {
         activationObservers.push_back(std::move(callback));
         return platform::ObserverToken{activationObservers.size()};
@@ -62,10 +51,7 @@ public:
     {
         for (const auto& observer : activationObservers) observer(application);
     }
-    void notifyActivationOf(const std::string& bundleIdentifier)
-    {
-        notifyActivation(platform::RunningApplication{bundleIdentifier, platform::ActivationPolicy::regular});
-    }
+    void notifyActivationOf(const std::string& id) { notifyActivation(platform::RunningApplication{id}); }
 };
 
 }  // namespace quorvel::testing
