@@ -14,8 +14,7 @@ using WrittenEvent = std::tuple<std::uint16_t, std::uint16_t, std::int32_t>;
 
 // Virtual keyboards that all record into `written`; making one fails with `failWith` when
 // set, and while `refuseWrites` holds every keyboard made so far refuses events.
-class RecordingKeyboardFactory final : public linux_backend::VirtualKeyboardFactory {
-public:
+struct RecordingKeyboardFactory final : linux_backend::VirtualKeyboardFactory {
     struct Keyboard final : linux_backend::VirtualKeyboard {
         explicit Keyboard(RecordingKeyboardFactory& owner) : factory(owner) {}
         bool write(std::uint16_t type, std::uint16_t code, std::int32_t value) override
@@ -25,27 +24,22 @@ public:
         }
         RecordingKeyboardFactory& factory;
     };
-
     linux_backend::VirtualKeyboardCreation create() override
     {
         if (failWith != 0) return linux_backend::CreationError{failWith};
         ++created;
         return std::make_unique<Keyboard>(*this);
     }
-
     int failWith = 0;
     int created = 0;
     bool refuseWrites = false;
     std::vector<WrittenEvent> written;
 };
 
-class ManualMonotonicClock final : public linux_backend::MonotonicClock {
-public:
-    double now() const override { return now_; }
-    void advance(double seconds) { now_ += seconds; }
-
-private:
-    double now_ = 5000.0;
+// Moves only when the test moves it.
+struct ManualMonotonicClock final : linux_backend::MonotonicClock {
+    double now() const override { return time; }
+    double time = 5000.0;
 };
 
 }  // namespace quorvel::testing

@@ -14,54 +14,38 @@ namespace quorvel::linux_backend {
 namespace {
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
 
-// Children started by the launcher report into a fresh folder, removed with the object.
-fs::path newFolder()
+TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndReapsThem)
 {
     char pattern[] = "/tmp/quorvel-launcher-XXXXXX";
-    return ::mkdtemp(pattern);
-}
-
-struct LaunchTest : ::testing::Test {
-    ~LaunchTest() override { fs::remove_all(folder); }
-    Lines report(const char* name) const
-    {
+    const fs::path folder = ::mkdtemp(pattern);  // the children report here
+    auto report = [&](const char* name) {
         std::ifstream in(folder / name);
-        Lines out;
-        for (std::string line; std::getline(in, line);) out.push_back(line);
-        return out;
-    }
-    bool allReaped() { return testing::iterateUntil([&] { return launcher.unreapedChildren().empty(); }); }
-    fs::path folder = newFolder();
-    SpawnProcessLauncher launcher{folder / "tool"};
-};
-
-TEST_F(LaunchTest, StartsChildrenVerbatimWithNothingElseOfTheAgentAndReapsThem)
-{
-    std::ofstream(folder / "tool") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << (folder / "tool-args").string() << "'\n";
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    SpawnProcessLauncher launcher(folder / "tool");
+    std::ofstream(folder / "tool") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/tool-args\"\n";
     fs::permissions(folder / "tool", fs::perms::owner_all);
     const int leaked = ::fcntl(::open("/dev/null", O_RDONLY), F_DUPFD, 77);  // not close-on-exec
+    const std::string hostile = "$(touch /tmp/quorvel-pwned) `id` ; | & > * ~ \"'";
     // The shell reports into the folder given as $0: its arguments, open descriptors and standard input.
-    Lines arguments = {"-c", "cd \"$0\"; printf '%s\\n' \"$@\" > args; ls /proc/$$/fd > fds; readlink /proc/$$/fd/0 > stdin",
-                       folder.string(), "two words", "$(touch /tmp/quorvel-pwned) `id` ; | & > * ~ \"'", ""};
-    ASSERT_TRUE(launcher.launch("/bin/sh", arguments));
+    const char* reporter = "cd \"$0\"; printf '%s\\n' \"$@\" > args; ls /proc/$$/fd > fds; readlink /proc/$$/fd/0 > in";
+    ASSERT_TRUE(launcher.launch("/bin/sh", {"-c", reporter, folder.string(), "two words", hostile, ""}));
     ASSERT_TRUE(launcher.launch("/usr/bin/shortcuts", {"run", "My Shortcut"}));  // our tool instead
     ASSERT_TRUE(launcher.launch("/bin/false", {}));
     EXPECT_FALSE(launcher.launch("/nonexistent/program", {"x"}));
     const std::set<pid_t> children = launcher.unreapedChildren();
     ASSERT_EQ(children.size(), 3U);
-    ASSERT_TRUE(allReaped());
+    ASSERT_TRUE(testing::iterateUntil([&] { return launcher.unreapedChildren().empty(); }));
     ::close(leaked);
 
     for (pid_t child : children) EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), -1) << child << " is a zombie";
-    EXPECT_EQ(report("args"), Lines(arguments.begin() + 3, arguments.end()));
+    EXPECT_EQ(report("args"), "two words\n" + hostile + "\n\n");
     EXPECT_FALSE(fs::exists("/tmp/quorvel-pwned"));
-    EXPECT_THAT(report("fds"), ::testing::Not(::testing::Contains(std::to_string(leaked))));
-    EXPECT_EQ(report("stdin"), Lines{"/dev/null"});
-    EXPECT_EQ(report("tool-args"), (Lines{"run", "My Shortcut"}));
-    fs::remove(folder / "tool");
-    EXPECT_FALSE(launcher.launch("/usr/bin/shortcuts", {"run", "x"}));
+    EXPECT_THAT(report("fds"), ::testing::Not(::testing::HasSubstr("\n" + std::to_string(leaked) + "\n")));
+    EXPECT_EQ(report("in"), "/dev/null\n");
+    EXPECT_EQ(report("tool-args"), "run\nMy Shortcut\n");
+    fs::remove_all(folder);
 }
 
 }  // namespace

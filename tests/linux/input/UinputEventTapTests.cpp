@@ -28,20 +28,19 @@ Events written(const T& transitions)
 {
     Events events;
     for (const auto& [code, pressed] : transitions) {
-        events.insert(events.end(), {{EV_KEY, code, pressed ? 1 : 0}, {EV_SYN, SYN_REPORT, 0}});
+        events.insert(events.end(), {{EV_KEY, code, pressed}, {EV_SYN, SYN_REPORT, 0}});
     }
     return events;
 }
 
+constexpr auto hid = platform::EventSourceState::hidSystemState;
+constexpr auto at = platform::EventTapLocation::hidEventTap;
+
 struct Rig {
-    bool post(const platform::KeyboardEvent& event)
-    {
-        return tap.postKeyboardEvent(platform::EventSourceState::hidSystemState, platform::EventTapLocation::hidEventTap,
-                                     event);
-    }
+    bool post(const platform::KeyboardEvent& event) { return tap.postKeyboardEvent(hid, at, event); }
     bool media(std::int64_t keyType, std::int64_t state)
     {
-        return tap.postSystemDefinedEvent(platform::EventTapLocation::hidEventTap, {.data1 = keyType * 65536 + state * 256});
+        return tap.postSystemDefinedEvent(at, {.data1 = keyType * 65536 + state * 256});
     }
     testing::RecordingKeyboardFactory factory;
     VirtualKeyboardSlot slot{factory};
@@ -56,12 +55,13 @@ const std::pair<const char*, std::vector<Step>> sequences[] = {
     {"every modifier", {{{49, true, all}, T{d(KEY_LEFTCTRL), d(KEY_LEFTALT), d(KEY_LEFTSHIFT), d(KEY_SPACE)}},
                         {{49, false, all}, T{u(KEY_SPACE), u(KEY_LEFTSHIFT), u(KEY_LEFTALT), u(KEY_LEFTCTRL)}}}},
     {"no modifier among the flags", {{{36, true, none}, T{d(KEY_ENTER)}}, {{36, false, 0x800000}, T{u(KEY_ENTER)}}}},
-    {"a chord whose key-up never came", {{{9, true, cmd}, T{d(KEY_LEFTCTRL), d(KEY_V)}},
-                                         {{0, true, flag::shift}, T{u(KEY_LEFTCTRL), d(KEY_LEFTSHIFT), d(KEY_A)}},
-                                         {{0, false, flag::shift}, T{u(KEY_A), u(KEY_LEFTSHIFT)}}}},
-    {"Shift held by its own key outlasts a chord",
-     {{{56, true, none}, T{d(KEY_LEFTSHIFT)}}, {{0, true, flag::shift}, T{d(KEY_A)}},
-      {{0, false, flag::shift}, T{u(KEY_A)}}, {{56, false, none}, T{u(KEY_LEFTSHIFT)}}, {{56, false, none}, T{}}}},
+    // A chord whose key-up never came leaves no stale Ctrl; Shift held by its own key outlasts a chord.
+    {"stale and held modifiers",
+     {{{9, true, cmd}, T{d(KEY_LEFTCTRL), d(KEY_V)}},
+      {{0, true, flag::shift}, T{u(KEY_LEFTCTRL), d(KEY_LEFTSHIFT), d(KEY_A)}},
+      {{0, false, flag::shift}, T{u(KEY_A), u(KEY_LEFTSHIFT)}}, {{56, true, none}, T{d(KEY_LEFTSHIFT)}},
+      {{0, true, flag::shift}, T{d(KEY_A)}}, {{0, false, flag::shift}, T{u(KEY_A)}},
+      {{56, false, none}, T{u(KEY_LEFTSHIFT)}}, {{56, false, none}, T{}}}},
     // The application switcher: Alt stays down from the first Command press to the Command release.
     {"switcher holds with an Option chord inside",
      {{{55, true, cmd}, T{d(KEY_LEFTALT)}}, {{48, true, cmd}, T{d(KEY_TAB)}}, {{48, false, cmd}, T{u(KEY_TAB)}},
@@ -73,32 +73,29 @@ const std::pair<const char*, std::vector<Step>> sequences[] = {
       {{0xFFFF, true, cmd}, none}, {{0, true, none}, T{d(KEY_A)}}}},
 };
 
-TEST(UinputEventTap, PostsChordsAsKeyTransitionsOnTheKeyboardMadeAtStart)
+TEST(UinputEventTap, PostsChordsAndTheSixMediaKeysOnTheKeyboardMadeAtStart)
 {
     for (const auto& [name, steps] : sequences) {
         Rig rig;
         for (const auto& [event, expected] : steps) {
             rig.factory.written.clear();
-            EXPECT_EQ(rig.post(event), expected.has_value()) << name << ": key " << event.keyCode << " " << event.keyDown;
-            EXPECT_EQ(rig.factory.written, written(expected.value_or(T{}))) << name << ": key " << event.keyCode;
+            EXPECT_EQ(rig.post(event), expected.has_value()) << name << ", key " << event.keyCode << "/" << event.keyDown;
+            EXPECT_EQ(rig.factory.written, written(expected.value_or(T{}))) << name << ", key " << event.keyCode;
         }
         EXPECT_EQ(rig.factory.created, 1) << name;
     }
-}
 
-TEST(UinputEventTap, PostsTheSixMediaKeysAndNoOtherSystemDefinedEvent)
-{
-    const std::pair<std::int64_t, std::uint16_t> keys[] = {{16, KEY_PLAYPAUSE}, {17, KEY_NEXTSONG}, {18, KEY_PREVIOUSSONG},
-                                                           {7, KEY_MUTE},       {0, KEY_VOLUMEUP},  {1, KEY_VOLUMEDOWN}};
+    const std::pair<std::int64_t, std::uint16_t> mediaKeys[] = {{16, KEY_PLAYPAUSE}, {17, KEY_NEXTSONG},
+                                                                {18, KEY_PREVIOUSSONG}, {7, KEY_MUTE},
+                                                                {0, KEY_VOLUMEUP},      {1, KEY_VOLUMEDOWN}};
     Rig rig;
-    for (const auto& [keyType, key] : keys) {
+    EXPECT_FALSE(rig.media(99, 10));  // unknown key type
+    EXPECT_FALSE(rig.media(16, 12));  // neither down nor up
+    for (const auto& [keyType, key] : mediaKeys) {
         EXPECT_TRUE(rig.media(keyType, 10) && rig.media(keyType, 11)) << keyType;
         EXPECT_EQ(rig.factory.written, written({d(key), u(key)})) << keyType;
         rig.factory.written.clear();
     }
-    EXPECT_FALSE(rig.media(99, 10));  // unknown key type
-    EXPECT_FALSE(rig.media(16, 12));  // neither down nor up
-    EXPECT_TRUE(rig.factory.written.empty());
 }
 
 TEST(UinputEventTap, AKeyboardThatFailedIsMadeAgainAtTheNextActionWithNothingHeld)
@@ -110,7 +107,6 @@ TEST(UinputEventTap, AKeyboardThatFailedIsMadeAgainAtTheNextActionWithNothingHel
     EXPECT_FALSE(rig.post({48, true, cmd}));
     rig.factory.refuseWrites = false;
     EXPECT_FALSE(rig.post({0, true, none}));
-    EXPECT_EQ(rig.slot.lastError(), EACCES);
 
     rig.factory.failWith = 0;  // access granted
     rig.factory.written.clear();
