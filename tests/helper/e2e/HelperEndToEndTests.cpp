@@ -1,7 +1,5 @@
-// The real agent executable, started in a temporary home with a scripted touchpad in
-// place of its multitouch bridge: frames cross from the touchpad's thread to the main
-// loop, through the recogniser, the runner and the dispatcher, to a shortcut that runs
-// as a child process and leaves a file behind.
+// The real agent in a sandbox: frames cross from the scripted touchpad's thread through the
+// recogniser, the runner and the dispatcher to a shortcut that leaves a file behind.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "tests/helper/e2e/AgentSandbox.h"
+#include "tests/helper/e2e/Sandbox.h"
 
 namespace quorvel::testing {
 namespace {
@@ -18,78 +16,70 @@ using namespace std::chrono_literals;
 
 constexpr const char* alreadyRunning = "Another Quorvel helper is already running";
 
-TEST(AgentGestures, DoubleTapInACornerRunsItsShortcutAndSigtermEndsTheAgentCleanly)
-{
-    AgentSandbox sandbox;
-    sandbox.addShortcut("touch-file");
-    sandbox.writeConfiguration(configurationRunningShortcut("touch-file"));
-    auto agent = sandbox.startAgent();
-    ASSERT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << agent->log();
+struct AgentEndToEnd : ::testing::Test {
+    Sandbox sandbox;
+    std::unique_ptr<SandboxProcess> startAgentRunning(const std::string& shortcut)
+    {
+        sandbox.addShortcut(shortcut);
+        sandbox.writeConfiguration(configurationRunningShortcut(shortcut));
+        auto agent = sandbox.start("quorvel-helper");
+        EXPECT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << agent->errors();
+        return agent;
+    }
+};
 
-    sandbox.requestDoubleTap();
-    ASSERT_TRUE(eventually([&] { return sandbox.runsOf("touch-file") == 1; })) << agent->log();
-    EXPECT_NE(agent->log().find("Quorvel helper started"), std::string::npos);
+TEST_F(AgentEndToEnd, DoubleTapInACornerRunsItsShortcutAndSigtermEndsTheAgentCleanly)
+{
+    auto agent = startAgentRunning("touch-file");
+    sandbox.playScript();
+    ASSERT_TRUE(eventually([&] { return sandbox.runsOf("touch-file") == 1; })) << agent->errors();
+    EXPECT_NE(agent->errors().find("Quorvel helper started"), std::string::npos);
 
     agent->sendSignal(SIGTERM);
-    EXPECT_EQ(agent->waitForExit(), 0) << agent->log();
+    EXPECT_EQ(agent->waitForExit(), 0) << agent->errors();
     EXPECT_EQ(sandbox.runsOf("touch-file"), 1);
 }
 
-TEST(AgentSingleInstance, SecondAgentLogsAndEndsWithFailureWhileTheFirstKeepsWorking)
+TEST_F(AgentEndToEnd, SecondAgentLogsAndEndsWithFailureWhileTheFirstKeepsWorking)
 {
-    AgentSandbox sandbox;
-    sandbox.addShortcut("touch-file");
-    sandbox.writeConfiguration(configurationRunningShortcut("touch-file"));
-    auto first = sandbox.startAgent();
-    ASSERT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << first->log();
-
-    auto second = sandbox.startAgent();
-    const auto status = second->waitForExit();
-    ASSERT_TRUE(status.has_value()) << second->log();
-    EXPECT_NE(*status, 0);
-    EXPECT_NE(second->log().find(alreadyRunning), std::string::npos) << second->log();
-    EXPECT_EQ(second->log().find("Quorvel helper started"), std::string::npos);
+    auto first = startAgentRunning("touch-file");
+    auto second = sandbox.start("quorvel-helper");
+    EXPECT_NE(second->waitForExit().value_or(0), 0) << second->errors();
+    EXPECT_NE(second->errors().find(alreadyRunning), std::string::npos) << second->errors();
+    EXPECT_EQ(second->errors().find("Quorvel helper started"), std::string::npos);
 
     ASSERT_TRUE(first->isRunning());
-    sandbox.requestDoubleTap();
-    EXPECT_TRUE(eventually([&] { return sandbox.runsOf("touch-file") == 1; })) << first->log();
-    EXPECT_EQ(first->log().find(alreadyRunning), std::string::npos);
+    sandbox.playScript();
+    EXPECT_TRUE(eventually([&] { return sandbox.runsOf("touch-file") == 1; })) << first->errors();
+    EXPECT_EQ(first->errors().find(alreadyRunning), std::string::npos);
 }
 
-TEST(AgentSingleInstance, LockIsFreeAgainOnceTheAgentHasEnded)
+TEST_F(AgentEndToEnd, EditingTheConfigurationChangesTheAgentsBehaviourWithinHalfASecond)
 {
-    AgentSandbox sandbox;
-    sandbox.writeConfiguration(configurationRunningShortcut("touch-file"));
-    auto first = sandbox.startAgent();
-    ASSERT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << first->log();
-    first->sendSignal(SIGINT);
-    ASSERT_EQ(first->waitForExit(), 0) << first->log();
-
-    auto second = sandbox.startAgent();
-    EXPECT_TRUE(eventually([&] { return second->log().find("Quorvel helper started") != std::string::npos; }))
-        << second->log();
-    EXPECT_TRUE(second->isRunning());
-}
-
-TEST(AgentConfiguration, EditingTheFileChangesTheAgentsBehaviourWithinHalfASecond)
-{
-    AgentSandbox sandbox;
-    sandbox.addShortcut("before");
+    auto agent = startAgentRunning("before");
     sandbox.addShortcut("after");
-    sandbox.writeConfiguration(configurationRunningShortcut("before"));
-    auto agent = sandbox.startAgent();
-    ASSERT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << agent->log();
-
-    sandbox.requestDoubleTap();
-    ASSERT_TRUE(eventually([&] { return sandbox.runsOf("before") == 1; })) << agent->log();
+    sandbox.playScript();
+    ASSERT_TRUE(eventually([&] { return sandbox.runsOf("before") == 1; })) << agent->errors();
     EXPECT_EQ(sandbox.runsOf("after"), 0);
 
-    // The agent polls the file every half second; a tap just after that has to see the edit.
     sandbox.writeConfiguration(configurationRunningShortcut("after"));
     std::this_thread::sleep_for(600ms);
-    sandbox.requestDoubleTap();
-    ASSERT_TRUE(eventually([&] { return sandbox.runsOf("after") == 1; })) << agent->log();
+    sandbox.playScript();
+    ASSERT_TRUE(eventually([&] { return sandbox.runsOf("after") == 1; })) << agent->errors();
     EXPECT_EQ(sandbox.runsOf("before"), 1);
+}
+
+TEST_F(AgentEndToEnd, UnreadableTouchpadsAreLoggedAsAnErrorBesideNoDevices)
+{
+    auto agent =
+        sandbox.start("quorvel-helper", {}, {"QUORVEL_TEST_BRIDGE_DEVICES=0", "QUORVEL_TEST_BRIDGE_UNREADABLE=2"});
+    const std::string report = "error [Helper] Touchpads found but not readable: 2 device(s); grant read access (see "
+                               "the udev rule shipped with Quorvel)\n";
+    ASSERT_TRUE(eventually([&] { return agent->errors().find(report) != std::string::npos; })) << agent->errors();
+    EXPECT_NE(agent->errors().find("error [TrackpadMonitor] No multitouch devices found\n"), std::string::npos);
+
+    agent->sendSignal(SIGTERM);
+    EXPECT_EQ(agent->waitForExit(), 0) << agent->errors();
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+// A process started from the sandbox; killed and reaped if the test leaves it running.
+class SandboxProcess {
+public:
+    SandboxProcess(pid_t pid, std::filesystem::path stem) : pid_(pid), stem_(std::move(stem)) {}
+    ~SandboxProcess();
+    SandboxProcess(const SandboxProcess&) = delete;
+    SandboxProcess& operator=(const SandboxProcess&) = delete;
+
+    std::string output() const;
+    std::string errors() const;
+    bool isRunning();
+    void sendSignal(int signal) const;
+    // The exit status if it exited normally within `limit`.
+    std::optional<int> waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+private:
+    bool reap(int options);
+
+    pid_t pid_;
+    std::filesystem::path stem_;
+    bool exited_ = false;
+    int status_ = 0;
+};
+
+// A temporary install tree: copies (not links: the executables find the bridge from
+// /proc/self/exe) of quorvel, quorvel-helper and quorvel-shortcuts in bin/, the scripted
+// touchpad at the bridge's path, and XDG folders of its own.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    std::filesystem::path configurationFile() const { return root_ / "config/Quorvel/configuration.json"; }
+    // Replaces the configuration in one step, so the agent never reads half a file.
+    void writeConfiguration(const std::string& json) const;
+    // A shortcut that appends a line to its own output file each time it runs.
+    void addShortcut(const std::string& name) const;
+    int runsOf(const std::string& name) const;
+
+    // Runs bin/`executable` with no display or buses, plus `environment`.
+    std::unique_ptr<SandboxProcess> start(const std::string& executable, std::vector<std::string> arguments = {},
+                                          const std::vector<std::string>& environment = {});
+
+    bool touchpadStarted() const { return std::filesystem::exists(root_ / "touchpad/started"); }
+    // Has the touchpad play its script once more (see ScriptedTouchpad.cpp).
+    void playScript();
+
+private:
+    std::filesystem::path root_;
+    int started_ = 0;
+    int plays_ = 0;
+};
+
+// Runs the shortcut `name` on a double tap in the top-left corner; no triple tap anywhere.
+std::string configurationRunningShortcut(const std::string& name);
+
+}  // namespace quorvel::testing
