@@ -1,14 +1,12 @@
-// The bridge's device lists, reader thread, start, stop and callbacks, with event
-// streams written into pipes in place of evdev devices.
+// The bridge's reader thread, start, stop and callbacks, with pipes in place of evdev devices.
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <linux/input.h>
+#include <linux/input-event-codes.h>
 #include <unistd.h>
 
 #include <bit>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -18,21 +16,16 @@
 namespace quorvel::linux_backend {
 namespace {
 
-namespace layout = platform::multitouch;
-
-// Raw input_event structs through a pipe; the end of the pipe is the device vanishing.
+// Events through a pipe; closing the write end is the device vanishing.
 class PipeEventSource final : public EventSource {
 public:
     explicit PipeEventSource(UniqueFd readEnd) : readEnd_(std::move(readEnd)) {}
     int fd() const override { return readEnd_.get(); }
     Status next(InputEvent& event) override
     {
-        input_event raw{};
-        const auto got = ::read(readEnd_.get(), &raw, sizeof raw);
+        const auto got = ::read(readEnd_.get(), &event, sizeof event);
         if (got < 0 && errno == EAGAIN) return Status::drained;
-        if (got != static_cast<ssize_t>(sizeof raw)) return Status::gone;
-        event = InputEvent{raw.input_event_sec, raw.input_event_usec, raw.type, raw.code, raw.value};
-        return Status::event;
+        return got == static_cast<ssize_t>(sizeof event) ? Status::event : Status::gone;
     }
 
 private:
@@ -43,246 +36,154 @@ struct FakePad {
     std::shared_ptr<BridgeDevice> device;
     UniqueFd writeEnd;
 
-    void write(std::uint16_t type, std::uint16_t code, std::int32_t value, long usec = 0)
+    void write(std::uint16_t type, std::uint16_t code, std::int32_t value, long usec)
     {
-        input_event raw{};
-        raw.input_event_sec = 5;
-        raw.input_event_usec = usec;
-        raw.type = type;
-        raw.code = code;
-        raw.value = value;
-        ASSERT_EQ(::write(writeEnd.get(), &raw, sizeof raw), static_cast<ssize_t>(sizeof raw));
+        const InputEvent event{5, usec, type, code, value};
+        ASSERT_EQ(::write(writeEnd.get(), &event, sizeof event), static_cast<ssize_t>(sizeof event));
     }
-    void touchFrame(std::int32_t id, std::int32_t x, long usec)
+    // One frame with touch `id` at (x, 0) of a 0..100 pad, or with a lift when `id` is -1.
+    void frame(std::int32_t id, std::int32_t x = 10, long usec = 0)
     {
         write(EV_ABS, ABS_MT_TRACKING_ID, id, usec);
-        write(EV_ABS, ABS_MT_POSITION_X, x, usec);
-        write(EV_ABS, ABS_MT_POSITION_Y, 0, usec);
+        if (id >= 0) write(EV_ABS, ABS_MT_POSITION_X, x, usec);
+        if (id >= 0) write(EV_ABS, ABS_MT_POSITION_Y, 0, usec);
         write(EV_SYN, SYN_REPORT, 0, usec);
     }
 };
 
-FakePad makePad(std::int32_t id)
-{
-    int fds[2];
-    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) throw std::runtime_error("pipe2");
-    TouchpadAxes axes;
-    axes.x = AbsoluteAxis{0, 100, 0, 0, 0};
-    axes.y = AbsoluteAxis{0, 100, 0, 0, 0};
-    auto source = std::make_unique<PipeEventSource>(UniqueFd(fds[0]));
-    return FakePad{std::make_shared<BridgeDevice>(id, std::move(source), MultitouchDecoder(axes)), UniqueFd(fds[1])};
-}
-
 struct Received {
-    std::int32_t device;
-    std::int32_t count;
+    std::int32_t device, count;
     double timestamp;
     std::int32_t frame;
-    std::int32_t firstIdentifier;
-    std::int32_t firstState;
-    float firstX;
+    std::vector<unsigned char> records;
     std::thread::id thread;
 };
 
-// What the callback saw. The framework callback carries no context, so this is the
-// one process-wide record of the tests; each test starts it afresh.
+// The framework's callback carries no context: this is the one record of what it saw, reset per test.
 struct Deliveries {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<Received> received;
-    std::function<void(std::int32_t device)> reaction;  // runs inside the callback
-
-    bool waitFor(std::size_t count)
-    {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return received.size() >= count; });
-    }
-    std::vector<Received> snapshot()
-    {
-        std::lock_guard lock(mutex);
-        return received;
-    }
-};
-Deliveries* deliveries = nullptr;
+} deliveries;
 
 int recordFrame(std::int32_t device, const void* touches, std::int32_t count, double timestamp, std::int32_t frame)
 {
-    Received r{device, count, timestamp, frame, 0, 0, 0, std::this_thread::get_id()};
-    if (touches != nullptr && count > 0) {
-        const auto* bytes = static_cast<const unsigned char*>(touches);
-        std::memcpy(&r.firstIdentifier, bytes + layout::identifierOffset, 4);
-        std::memcpy(&r.firstState, bytes + layout::stateOffset, 4);
-        std::memcpy(&r.firstX, bytes + layout::xOffset, 4);
-    }
-    {
-        std::lock_guard lock(deliveries->mutex);
-        deliveries->received.push_back(r);
-    }
-    deliveries->changed.notify_all();
-    if (deliveries->reaction) deliveries->reaction(device);
+    const auto* bytes = static_cast<const unsigned char*>(touches);
+    const std::size_t size = touches && count > 0 ? 80 * static_cast<std::size_t>(count) : 0;
+    const Received r{device, count, timestamp, frame, {bytes, bytes + size}, std::this_thread::get_id()};
+    std::lock_guard lock(deliveries.mutex);
+    deliveries.received.push_back(r);
+    deliveries.changed.notify_all();
     return 0;
 }
 
 class BridgeRuntimeTest : public ::testing::Test {
 protected:
-    void SetUp() override { deliveries = &record_; }
-    void TearDown() override
-    {
-        runtime_.reset();  // ends the reader before the record goes
-        deliveries = nullptr;
-    }
+    void SetUp() override { deliveries.received.clear(); }
+    void TearDown() override { runtime_.reset(); }  // ends the reader before the record is reset
 
-    // A runtime whose next list holds `pads`.
-    BridgeRuntime& runtimeWith(std::vector<std::shared_ptr<BridgeDevice>> pads)
+    // `count` pads with ids 1, 2, ..., listed, called back and started.
+    void startPads(int count)
     {
-        runtime_ = std::make_unique<BridgeRuntime>([pads] { return TouchpadScan{pads, 1, 2}; });
-        return *runtime_;
+        for (int id = 1; id <= count; ++id) {
+            int fds[2];
+            ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+            TouchpadAxes axes;
+            axes.x = axes.y = AbsoluteAxis{0, 100, 0, 0, 0};
+            auto source = std::make_unique<PipeEventSource>(UniqueFd(fds[0]));
+            pads_.push_back({std::make_shared<BridgeDevice>(id, std::move(source), MultitouchDecoder(axes)), UniqueFd(fds[1])});
+        }
+        runtime_ = std::make_unique<BridgeRuntime>([this] {
+            TouchpadScan scan{{}, 1, 2};
+            for (const auto& pad : pads_) scan.devices.push_back(pad.device);
+            return scan;
+        });
+        const void* list = runtime_->createList();
+        ASSERT_EQ(runtime_->listCount(list), count);
+        EXPECT_EQ(runtime_->listValue(list, count), nullptr);
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(runtime_->listValue(list, i), pads_[static_cast<std::size_t>(i)].device.get());
+            runtime_->registerCallback(runtime_->listValue(list, i), recordFrame);
+            runtime_->start(runtime_->listValue(list, i));
+        }
     }
+    std::vector<Received> waitFor(std::size_t count)
+    {
+        std::unique_lock lock(deliveries.mutex);
+        EXPECT_TRUE(deliveries.changed.wait_for(lock, std::chrono::seconds(10), [&] { return deliveries.received.size() >= count; }));
+        return deliveries.received;
+    }
+    const void* device(std::size_t index) const { return pads_.at(index).device.get(); }
 
-    Deliveries record_;
+    std::vector<FakePad> pads_;
     std::unique_ptr<BridgeRuntime> runtime_;
 };
 
-// --- Lists -------------------------------------------------------------------------------
-
-TEST_F(BridgeRuntimeTest, ListsHoldTheirDevicesWhileReferenced)
+// A little-endian 32-bit field of a delivery's touch records.
+std::uint32_t field(const Received& delivery, std::size_t offset)
 {
-    auto pad = makePad(3);
-    BridgeRuntime& bridge = runtimeWith({pad.device});
-    const void* first = bridge.createList();
-    EXPECT_EQ(bridge.listCount(first), 1);
-    EXPECT_EQ(bridge.listValue(first, 0), pad.device.get());
-    EXPECT_EQ(bridge.listValue(first, 1), nullptr);
-    EXPECT_EQ(bridge.unreadableTouchpadCount(), 1);
-    EXPECT_EQ(bridge.protocolAOnlyTouchpadCount(), 2);
-
-    EXPECT_EQ(bridge.retainList(first), first);
-    const void* second = bridge.createList();  // the runtime gives up its own reference to the first
-    EXPECT_EQ(bridge.listCount(first), 1) << "still retained by the caller";
-    bridge.releaseList(first);
-    EXPECT_EQ(bridge.listCount(first), 0) << "gone with the last reference";
-    EXPECT_EQ(bridge.listCount(second), 1);
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) value = value << 8 | delivery.records.at(offset + i);
+    return value;
 }
 
-// --- Frames to the callback --------------------------------------------------------------
-
-TEST_F(BridgeRuntimeTest, StartedDeviceDeliversEachFrameAsRecordsOnTheReaderThread)
+TEST_F(BridgeRuntimeTest, StartedDeviceDeliversEachFrameAsEightyByteRecordsOnTheReaderThread)
 {
-    auto pad = makePad(7);
-    BridgeRuntime& bridge = runtimeWith({pad.device});
-    const void* device = bridge.listValue(bridge.createList(), 0);
-    bridge.registerCallback(device, recordFrame);
-    bridge.start(device);
-    EXPECT_TRUE(bridge.readerRunning());
-    pad.touchFrame(42, 25, 500000);
-    pad.write(EV_ABS, ABS_MT_TRACKING_ID, -1, 600000);
-    pad.write(EV_SYN, SYN_REPORT, 0, 600000);
-    ASSERT_TRUE(record_.waitFor(2));
-    const auto got = record_.snapshot();
-    EXPECT_EQ(got[0].device, 7);
+    startPads(1);
+    EXPECT_EQ(runtime_->unreadableTouchpadCount(), 1);
+    EXPECT_EQ(runtime_->protocolAOnlyTouchpadCount(), 2);
+    EXPECT_TRUE(runtime_->readerRunning());
+    pads_[0].frame(42, 25, 500000);
+    pads_[0].frame(-1, 0, 600000);
+    const auto got = waitFor(2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].device, 1);
     EXPECT_EQ(got[0].count, 1);
     EXPECT_DOUBLE_EQ(got[0].timestamp, 5.5);
-    EXPECT_EQ(got[0].firstIdentifier, 42);
-    EXPECT_EQ(got[0].firstState, 1);
-    EXPECT_EQ(got[0].firstX, 0.25f);
     EXPECT_NE(got[0].thread, std::this_thread::get_id());
+    ASSERT_EQ(got[0].records.size(), 80u);
+    // Identifier, state, x, y (raw 0 is the top edge) and size; every other byte is zero.
+    const std::pair<std::size_t, std::uint32_t> fields[] = {{16, 42u}, {20, 1u}, {32, std::bit_cast<std::uint32_t>(0.25f)},
+        {36, std::bit_cast<std::uint32_t>(1.0f)}, {40, std::bit_cast<std::uint32_t>(1.0f)}};
+    for (const auto& [offset, value] : fields) EXPECT_EQ(field(got[0], offset), value) << "offset " << offset;
+    for (std::size_t i = 0; i < 80; ++i) {
+        EXPECT_TRUE((i >= 16 && i < 24) || (i >= 32 && i < 44) || got[0].records[i] == 0) << "byte " << i;
+    }
     EXPECT_EQ(got[1].count, 0) << "the lift frame lists nothing";
     EXPECT_EQ(got[1].frame, got[0].frame + 1);
-    bridge.stop(device);
 }
 
-TEST_F(BridgeRuntimeTest, StopIsSynchronousAndTheDeviceIsNotReadWhileStopped)
+TEST_F(BridgeRuntimeTest, StopIsSynchronousAndTheTouchContinuesAfterARestart)
 {
-    auto pad = makePad(1);
-    BridgeRuntime& bridge = runtimeWith({pad.device});
-    const void* device = bridge.listValue(bridge.createList(), 0);
-    bridge.registerCallback(device, recordFrame);
-    bridge.start(device);
-    pad.touchFrame(1, 10, 0);
-    ASSERT_TRUE(record_.waitFor(1));
-    bridge.stop(device);
-    EXPECT_FALSE(bridge.readerRunning()) << "the last stop ends the reader thread";
-    pad.touchFrame(1, 20, 1000);  // waits in the pipe
-    EXPECT_EQ(record_.snapshot().size(), 1u);
-    bridge.start(device);
-    ASSERT_TRUE(record_.waitFor(2));
-    EXPECT_EQ(record_.snapshot()[1].firstState, 4) << "the touch continues where it was";
-    bridge.stop(device);
+    startPads(1);
+    pads_[0].frame(1);
+    waitFor(1);
+    runtime_->stop(device(0));
+    EXPECT_FALSE(runtime_->readerRunning()) << "the last stop ends the reader thread";
+    pads_[0].frame(1, 20, 1000);  // waits in the pipe
+    EXPECT_EQ(waitFor(1).size(), 1u);
+    runtime_->start(device(0));
+    const auto got = waitFor(2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(field(got[1], 20), 4u) << "state: continuing";
 }
 
-TEST_F(BridgeRuntimeTest, DetachedCallbackIsNotCalledWhileOtherDevicesGoOn)
+TEST_F(BridgeRuntimeTest, DetachedAndVanishedDevicesAreSkippedWhileOthersGoOn)
 {
-    auto quiet = makePad(1);
-    auto busy = makePad(2);
-    BridgeRuntime& bridge = runtimeWith({quiet.device, busy.device});
-    bridge.createList();
-    for (const auto* device : {quiet.device.get(), busy.device.get()}) {
-        bridge.registerCallback(device, recordFrame);
-        bridge.start(device);
-    }
-    bridge.registerCallback(quiet.device.get(), nullptr);
-    // The reader takes ready devices in the order they became readable, so the quiet
-    // pad's frame is read before the busy pad's is delivered.
-    quiet.touchFrame(1, 10, 0);
-    busy.touchFrame(2, 10, 0);
-    ASSERT_TRUE(record_.waitFor(1));
-    bridge.stop(quiet.device.get());
-    bridge.stop(busy.device.get());
-    const auto got = record_.snapshot();
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].device, 2);
-}
-
-TEST_F(BridgeRuntimeTest, VanishedDeviceIsDroppedQuietly)
-{
-    auto leaving = makePad(1);
-    auto staying = makePad(2);
-    BridgeRuntime& bridge = runtimeWith({leaving.device, staying.device});
-    const void* list = bridge.createList();
-    for (long i = 0; i < 2; ++i) {
-        bridge.registerCallback(bridge.listValue(list, i), recordFrame);
-        bridge.start(bridge.listValue(list, i));
-    }
-    leaving.writeEnd.reset();  // the device is unplugged
-    staying.touchFrame(2, 10, 0);
-    ASSERT_TRUE(record_.waitFor(1));
-    EXPECT_EQ(record_.snapshot()[0].device, 2);
-    bridge.stop(leaving.device.get());  // harmless on a device that is gone
-    EXPECT_TRUE(bridge.readerRunning());
-    bridge.stop(staying.device.get());
-    EXPECT_FALSE(bridge.readerRunning());
-}
-
-TEST_F(BridgeRuntimeTest, CallbackMayStopItsOwnDevice)
-{
-    auto pad = makePad(4);
-    BridgeRuntime& bridge = runtimeWith({pad.device});
-    const void* device = bridge.listValue(bridge.createList(), 0);
-    record_.reaction = [&](std::int32_t) { bridge.stop(device); };
-    bridge.registerCallback(device, recordFrame);
-    bridge.start(device);
-    // Two frames in one read: the second must not be delivered once the first stopped.
-    pad.touchFrame(1, 10, 0);
-    pad.touchFrame(1, 20, 1000);
-    ASSERT_TRUE(record_.waitFor(1));
-    runtime_.reset();  // joins the reader that ended on its own
-    EXPECT_EQ(record_.snapshot().size(), 1u);
-}
-
-TEST_F(BridgeRuntimeTest, EndingTheRuntimeWithDevicesStillStartedEndsTheReaderFirst)
-{
-    // What unloading the library does when the caller never stopped its devices.
-    auto pad = makePad(5);
-    BridgeRuntime& bridge = runtimeWith({pad.device});
-    const void* device = bridge.listValue(bridge.createList(), 0);
-    bridge.registerCallback(device, recordFrame);
-    bridge.start(device);
-    pad.touchFrame(1, 10, 0);
-    ASSERT_TRUE(record_.waitFor(1));
-    const std::weak_ptr<BridgeDevice> watched = pad.device;
-    pad.device.reset();
-    runtime_.reset();
-    EXPECT_TRUE(watched.expired()) << "the runtime let go of every device";
+    startPads(3);
+    runtime_->registerCallback(device(0), nullptr);
+    pads_[1].writeEnd.reset();  // unplugged
+    // Ready devices are read in the order they became readable: the first pad's frame is
+    // read before the third's is delivered.
+    pads_[0].frame(1);
+    pads_[2].frame(3);
+    EXPECT_EQ(waitFor(1).at(0).device, 3);
+    runtime_->stop(device(1));  // harmless on a device that is gone
+    runtime_->stop(device(0));
+    EXPECT_TRUE(runtime_->readerRunning());
+    runtime_->stop(device(2));
+    EXPECT_FALSE(runtime_->readerRunning());
+    EXPECT_EQ(waitFor(1).size(), 1u);
 }
 
 }  // namespace

@@ -1,247 +1,191 @@
-// The bridge's decoder on real touchpad recordings, and what the recogniser makes of them.
+// Real touchpad recordings through the bridge's decoder, its device classification and the recogniser.
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
-#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
 
+#include "platform/linux/multitouch/EvemuRecording.h"
 #include "platform/linux/multitouch/RecordingReplay.h"
 #include "platform/linux/multitouch/TouchpadClassification.h"
-#include "tests/linux/multitouch/TestRecordings.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
-using testing::loadRecording;
-
 const char* const alpsDoubleTap = "recorded/AlpsPS2 ALPS GlidePoint.double-tap.events";
-const char* const cypressTwoFingers = "recorded/CyPS2 Cypress Trackpad.two_finger_tap.events";
-const char* const cypressThreeFingers = "recorded/CyPS2 Cypress Trackpad.three_finger_tap.events";
-const char* const synapticsDescription = "recorded/SynPS2 Synaptics TouchPad.desc";
-const char* const synapticsPress = "recorded/SynPS2 Synaptics TouchPad.button-rpress.events";
-const char* const hpDescription = "recorded/SynPS2 Synaptics TouchPad.hp8470p.desc";
-const char* const hpEdgeScroll = "recorded/SynPS2 Synaptics TouchPad.hp8470p.edge-scroll-horizontal.events";
-const char* const appleProtocolA = "recorded/bcm5974.three-finger-click.events";
+const char* const cypressTwo = "recorded/CyPS2 Cypress Trackpad.two_finger_tap.events";
+const char* const cypressThree = "recorded/CyPS2 Cypress Trackpad.three_finger_tap.events";
+const char* const synaptics = "recorded/SynPS2 Synaptics TouchPad.desc";
+const char* const hp = "recorded/SynPS2 Synaptics TouchPad.hp8470p.desc";
+const char* const topLeftTaps = "derived/alps-double-tap.top-left.events";
 
-std::vector<DecodedFrame> decoded(const DeviceDescription& description, const std::vector<InputEvent>& events)
+// Missing or unreadable data fails the test, never skips it.
+EvemuRecording load(const char* name)
 {
-    auto result = decodeRecording(description, events);
-    if (const auto* problem = std::get_if<std::string>(&result)) {
-        ADD_FAILURE() << *problem;
-        return {};
+    const auto path = std::filesystem::path(QUORVEL_TESTDATA_DIR) / "touchpads" / name;
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("test data missing: " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    auto parsed = parseEvemuRecording(text.str());
+    if (const auto* error = std::get_if<EvemuParseError>(&parsed)) {
+        throw std::runtime_error(path.string() + ":" + std::to_string(error->line) + ": " + error->message);
     }
+    return std::get<EvemuRecording>(std::move(parsed));
+}
+
+// The events of `recordings` one after another, read as the device `description` (else the last
+// recording's own header) describes.
+std::vector<DecodedFrame> decode(const std::vector<const char*>& recordings, const char* description = nullptr)
+{
+    std::vector<InputEvent> events;
+    for (const char* name : recordings) {
+        const auto more = load(name).events;
+        events.insert(events.end(), more.begin(), more.end());
+    }
+    auto result = decodeRecording(load(description ? description : recordings.back()).description.value(), events);
+    if (const auto* problem = std::get_if<std::string>(&result)) throw std::runtime_error(*problem);
     return std::get<std::vector<DecodedFrame>>(std::move(result));
 }
 
-std::vector<DecodedFrame> decoded(const char* recording)
+// "id:first-last " per contact (frame indexes), checking on the way that each contact is listed in
+// every frame between, with state 1 first and 4 afterwards, and stays on the surface.
+std::string lifetimes(const std::vector<DecodedFrame>& frames)
 {
-    const auto r = loadRecording(recording);
-    return decoded(*r.description, r.events);
-}
-
-std::vector<DecodedFrame> decoded(const char* description, const char* events)
-{
-    return decoded(*loadRecording(description).description, loadRecording(events).events);
-}
-
-std::size_t reportCount(const std::vector<InputEvent>& events)
-{
-    return static_cast<std::size_t>(std::count_if(events.begin(), events.end(), [](const InputEvent& e) {
-        return e.type == EV_SYN && e.code == SYN_REPORT;
-    }));
-}
-
-struct Lifetime {
-    std::size_t firstFrame = 0;
-    std::size_t lastFrame = 0;
-    std::vector<std::int32_t> states;
-};
-
-std::map<std::int32_t, Lifetime> lifetimes(const std::vector<DecodedFrame>& frames)
-{
-    std::map<std::int32_t, Lifetime> result;
+    std::map<std::int32_t, std::pair<std::size_t, std::size_t>> seen;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         for (const DecodedContact& c : frames[i].contacts) {
-            auto [entry, inserted] = result.try_emplace(c.identifier, Lifetime{i, i, {}});
-            entry->second.lastFrame = i;
-            entry->second.states.push_back(c.state);
+            const auto [entry, isNew] = seen.try_emplace(c.identifier, i, i);
+            EXPECT_EQ(c.state, isNew ? 1 : 4) << "contact " << c.identifier << " in frame " << i;
+            EXPECT_EQ(entry->second.second + (isNew ? 0 : 1), i) << "contact " << c.identifier << " came back";
+            EXPECT_TRUE(c.x >= 0 && c.x <= 1 && c.y >= 0 && c.y <= 1) << "contact " << c.identifier << " in frame " << i;
+            entry->second.second = i;
         }
     }
+    std::string result;
+    for (const auto& [id, span] : seen) result += std::to_string(id) + ":" + std::to_string(span.first) + "-" + std::to_string(span.second) + " ";
     return result;
 }
 
-void expectAllWithinSurface(const std::vector<DecodedFrame>& frames)
+struct Probe {
+    std::size_t frame;
+    double timestamp;  // seconds from the first event
+    std::int32_t id;   // -1: the frame lists no contact
+    double x = 0, y = 0;
+    float size = 0;
+};
+
+struct RecordingCase {
+    std::vector<const char*> events;
+    const char* description;
+    std::size_t frames;  // one per SYN_REPORT
+    std::string lifetimes;
+    std::vector<Probe> probes;
+};
+
+TEST(RecordedTouchpads, FramesContactLifetimesPositionsAndTimestamps)
 {
-    for (const DecodedFrame& frame : frames) {
-        for (const DecodedContact& c : frame.contacts) {
-            ASSERT_TRUE(c.x >= 0 && c.x <= 1 && c.y >= 0 && c.y <= 1) << "frame " << frame.frame;
+    const RecordingCase cases[] = {
+        // A 69 ms tap, then a 60 ms one 162 ms in; no touch major or pressure, so size 1.
+        {{alpsDoubleTap}, nullptr, 15, "18:0-6 19:8-13 ",
+         {{0, 0.0, 18, 1085.0 / 2000, 1 - 624.0 / 1400, 1.0f}, {7, 0.069362, -1}, {14, 0.222372, -1}}},
+        // y = 4469 lies beyond the declared maximum 4448: the bottom edge exactly. Pressure stands in for size.
+        {{"recorded/SynPS2 Synaptics TouchPad.button-rpress.events"}, synaptics, 35, "117:0-33 ",
+         {{0, 0.00001, 117, (1884.0 - 1472) / 4000, 0.0, 48.0f}}},
+        // x = 1406 is left of the declared minimum 1472: the left edge exactly.
+        {{"recorded/SynPS2 Synaptics TouchPad.hp8470p.edge-scroll-horizontal.events"}, hp, 693, "2250:0-270 2251:158-158 2252:227-229 2253:278-338 2254:343-688 ",
+         {{229, 3.306431, 2250, 0.0, 1 - (4570.0 - 1408) / 3508, 1.0f}}},
+        // One session of one pad: the two-finger tap leaves slot 1 at (862, 268), where touch 394
+        // then starts without a position event of its own.
+        {{cypressTwo, cypressThree}, nullptr, 14, "391:0-6 392:0-6 393:8-12 394:8-12 ",
+         {{8, 26.195382, 394, 862.0 / 1600, 1 - 268.0 / 900, 65.0f}}},
+        // Alone, that slot never had a position: the touch is not listed rather than put in a corner.
+        {{cypressThree}, nullptr, 6, "393:0-4 ", {}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.events.back());
+        const auto frames = decode(row.events, row.description);
+        ASSERT_EQ(frames.size(), row.frames);
+        EXPECT_EQ(lifetimes(frames), row.lifetimes);
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            EXPECT_EQ(frames[i].frame, static_cast<std::int32_t>(i + 1));
+            EXPECT_GE(frames[i].timestamp, i == 0 ? 0.0 : frames[i - 1].timestamp);
+        }
+        for (const Probe& p : row.probes) {
+            const DecodedFrame& frame = frames.at(p.frame);
+            EXPECT_NEAR(frame.timestamp, p.timestamp, 1e-9) << "frame " << p.frame;
+            if (p.id < 0) {
+                EXPECT_TRUE(frame.contacts.empty()) << "frame " << p.frame;
+                continue;
+            }
+            const auto c = std::find_if(frame.contacts.begin(), frame.contacts.end(),
+                                        [&](const DecodedContact& d) { return d.identifier == p.id; });
+            ASSERT_NE(c, frame.contacts.end()) << "contact " << p.id << " in frame " << p.frame;
+            EXPECT_NEAR(c->x, p.x, 1e-6);
+            EXPECT_NEAR(c->y, p.y, 1e-6);
+            EXPECT_EQ(c->size, p.size);
         }
     }
 }
 
-// --- Frames, contact lifetimes and timestamps -------------------------------------------
-
-TEST(RecordedFrames, AlpsDoubleTapGivesOneFramePerReportAndTwoShortContacts)
+TEST(RecordedTouchpads, ClassificationReadsProtocolBPadsOnly)
 {
-    const auto recording = loadRecording(alpsDoubleTap);
-    const auto frames = decoded(*recording.description, recording.events);
-    ASSERT_EQ(frames.size(), reportCount(recording.events));
-    ASSERT_EQ(frames.size(), 15u);
-    for (std::size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(frames[i].frame, static_cast<std::int32_t>(i + 1));
-
-    const auto contacts = lifetimes(frames);
-    ASSERT_EQ(contacts.size(), 2u);
-    const Lifetime& first = contacts.at(18);
-    const Lifetime& second = contacts.at(19);
-    EXPECT_EQ(first.firstFrame, 0u);
-    EXPECT_EQ(first.lastFrame, 6u);
-    EXPECT_TRUE(frames[7].contacts.empty()) << "the lift frame lists nothing";
-    EXPECT_EQ(second.firstFrame, 8u);
-    EXPECT_EQ(second.lastFrame, 13u);
-    for (const Lifetime* contact : {&first, &second}) {
-        EXPECT_EQ(contact->states.front(), 1);
-        EXPECT_TRUE(std::all_of(contact->states.begin() + 1, contact->states.end(), [](int s) { return s == 4; }));
-    }
-    // Seconds from the first event: a 69 ms tap, then a 60 ms one starting 162 ms in.
-    EXPECT_DOUBLE_EQ(frames[0].timestamp, 0.0);
-    EXPECT_NEAR(frames[7].timestamp, 0.069362, 1e-9);
-    EXPECT_NEAR(frames[8].timestamp, 0.162305, 1e-9);
-    EXPECT_NEAR(frames[14].timestamp - frames[8].timestamp, 0.060067, 1e-9);
-    // No touch major or multitouch pressure on this pad: every size is 1.
-    EXPECT_EQ(frames[0].contacts.front().size, 1.0f);
-    EXPECT_NEAR(frames[0].contacts.front().x, 1085.0 / 2000.0, 1e-6);
-    EXPECT_NEAR(frames[0].contacts.front().y, 1.0 - 624.0 / 1400.0, 1e-6);
-}
-
-TEST(RecordedFrames, SynapticsPositionsBeyondTheDeclaredRangeAreClampedToTheEdge)
-{
-    const auto frames = decoded(synapticsDescription, synapticsPress);
-    ASSERT_FALSE(frames.empty());
-    const DecodedContact& first = frames.front().contacts.at(0);
-    // y = 4469 lies beyond the declared maximum of 4448: the bottom edge exactly.
-    EXPECT_EQ(first.y, 0.0f);
-    EXPECT_NEAR(first.x, (1884.0 - 1472.0) / 4000.0, 1e-6);
-    EXPECT_EQ(first.size, 48.0f) << "multitouch pressure stands in for the missing touch major";
-    expectAllWithinSurface(frames);
-}
-
-TEST(RecordedFrames, SynapticsEdgeScrollStaysOnTheSurfaceAtTheLeftEdge)
-{
-    const auto recording = loadRecording(hpEdgeScroll);
-    const auto frames = decoded(*loadRecording(hpDescription).description, recording.events);
-    EXPECT_EQ(frames.size(), reportCount(recording.events));
-    expectAllWithinSurface(frames);
-    float leftmost = 1;
-    for (const auto& frame : frames) {
-        for (const auto& c : frame.contacts) leftmost = std::min(leftmost, c.x);
-    }
-    EXPECT_EQ(leftmost, 0.0f) << "x = 1406 is left of the declared minimum 1472";
-}
-
-TEST(RecordedFrames, CypressTouchWithoutPositionTakesItsSlotsLastPosition)
-{
-    // Both recordings come from one session of one pad (tracking IDs 391 to 394): the
-    // two-finger tap leaves slot 1 at (862, 268), where touch 394 then starts without a
-    // position event of its own.
-    auto events = loadRecording(cypressTwoFingers).events;
-    const auto three = loadRecording(cypressThreeFingers);
-    events.insert(events.end(), three.events.begin(), three.events.end());
-    const auto frames = decoded(*three.description, events);
-    const auto late = std::find_if(frames.begin(), frames.end(), [](const DecodedFrame& f) {
-        return std::any_of(f.contacts.begin(), f.contacts.end(), [](const DecodedContact& c) { return c.identifier == 394; });
-    });
-    ASSERT_NE(late, frames.end());
-    const auto& contact = *std::find_if(late->contacts.begin(), late->contacts.end(),
-                                        [](const DecodedContact& c) { return c.identifier == 394; });
-    EXPECT_EQ(contact.state, 1);
-    EXPECT_NEAR(contact.x, 862.0 / 1600.0, 1e-6);
-    EXPECT_NEAR(contact.y, 1.0 - 268.0 / 900.0, 1e-6);
-    EXPECT_EQ(contact.size, 65.0f);
-}
-
-TEST(RecordedFrames, CypressTouchWhoseSlotNeverHadAPositionIsNotPlacedAtTheOrigin)
-{
-    const auto frames = decoded(cypressThreeFingers);
-    const auto contacts = lifetimes(frames);
-    EXPECT_EQ(contacts.count(393), 1u);
-    EXPECT_EQ(contacts.count(394), 0u) << "a position of (0, 0) would be a corner";
-}
-
-TEST(RecordedFrames, ProtocolADeviceIsRejected)
-{
-    const auto recording = loadRecording(appleProtocolA);
-    EXPECT_EQ(classifyDevice(*recording.description), DeviceKind::protocolAOnly);
-    EXPECT_TRUE(std::holds_alternative<std::string>(decodeRecording(*recording.description, recording.events)));
-}
-
-// --- Which devices the bridge reads -----------------------------------------------------
-
-TEST(TouchpadClassification, RecordedProtocolBPadsAreTouchpadsWithoutThePointerProperty)
-{
-    for (const char* name : {alpsDoubleTap, cypressThreeFingers, synapticsDescription, hpDescription}) {
-        EXPECT_EQ(classifyDevice(*loadRecording(name).description), DeviceKind::touchpad) << name;
-    }
-    EXPECT_FALSE(loadRecording(cypressThreeFingers).description->hasProperty(INPUT_PROP_POINTER));
-}
-
-TEST(TouchpadClassification, TouchscreensMiceAndPenTabletsAreNotTouchpads)
-{
-    const DeviceDescription pad = *loadRecording(synapticsDescription).description;
-    auto screen = pad;
+    const DeviceDescription pad = load(synaptics).description.value();
+    auto screen = pad, mouse = pad, tablet = pad;
     screen.setProperty(INPUT_PROP_DIRECT);
-    EXPECT_EQ(classifyDevice(screen), DeviceKind::directInput);
-    auto mouse = pad;
     mouse.setEventCode(EV_REL, REL_X);
-    EXPECT_EQ(classifyDevice(mouse), DeviceKind::notTouchpad);
-    auto tablet = pad;
     tablet.setEventCode(EV_KEY, BTN_TOOL_PEN);
-    EXPECT_EQ(classifyDevice(tablet), DeviceKind::notTouchpad);
-    auto noFingers = pad;
-    noFingers.eventBits[EV_KEY][BTN_TOOL_FINGER / 8] &= static_cast<std::uint8_t>(~(1u << (BTN_TOOL_FINGER % 8)));
-    EXPECT_EQ(classifyDevice(noFingers), DeviceKind::notTouchpad);
-}
-
-// --- What the recogniser makes of the recordings ----------------------------------------
-
-constexpr RecognizerConfiguration defaultTuning{0.3, 0.45, 0.2, 0.28, 0.08};
-
-std::vector<ReplayedEvent> gesturesOf(const char* recording, bool waitForTripleTap)
-{
-    std::vector<ContactFrame> frames;
-    for (const auto& frame : decoded(recording)) frames.push_back(toContactFrame(frame, 0));
-    auto events = replayFrames(frames, defaultTuning, [waitForTripleTap](TrackpadCorner) { return waitForTripleTap; });
-    std::erase_if(events, [](const ReplayedEvent& e) { return !e.event.asGesture(); });
-    return events;
-}
-
-TEST(RecordedGestures, EachDerivedCornerDoubleTapIsOneDoubleTapInItsCorner)
-{
-    const std::pair<const char*, TrackpadCorner> cases[] = {
-        {"derived/alps-double-tap.top-left.events", TrackpadCorner::topLeft},
-        {"derived/alps-double-tap.bottom-right.events", TrackpadCorner::bottomRight},
+    const auto cypress = load(cypressThree).description.value();
+    EXPECT_FALSE(cypress.hasProperty(INPUT_PROP_POINTER)) << "a touchpad without the pointer property";
+    const std::pair<DeviceDescription, DeviceKind> cases[] = {
+        {pad, DeviceKind::touchpad},
+        {load(hp).description.value(), DeviceKind::touchpad},
+        {load(alpsDoubleTap).description.value(), DeviceKind::touchpad},
+        {cypress, DeviceKind::touchpad},
+        {screen, DeviceKind::directInput},
+        {mouse, DeviceKind::notTouchpad},
+        {tablet, DeviceKind::notTouchpad},
+        {load("recorded/bcm5974.three-finger-click.events").description.value(), DeviceKind::protocolAOnly},
     };
-    for (const auto& [recording, corner] : cases) {
-        const auto gestures = gesturesOf(recording, false);
-        ASSERT_EQ(gestures.size(), 1u) << recording;
-        const TrackpadGesture gesture = *gestures.front().event.asGesture();
-        EXPECT_EQ(gesture.corner, corner) << recording;
-        EXPECT_EQ(gesture.pattern, TapPattern::doubleTap) << recording;
+    for (const auto& [description, kind] : cases) EXPECT_EQ(classifyDevice(description), kind) << description.name;
+
+    const auto appleProtocolA = load("recorded/bcm5974.three-finger-click.events");
+    EXPECT_TRUE(std::holds_alternative<std::string>(decodeRecording(*appleProtocolA.description, appleProtocolA.events)));
+}
+
+TEST(RecordedTouchpads, RecogniserFindsTheCornerDoubleTapsOnly)
+{
+    struct Case {
+        const char* recording;
+        bool waitForTripleTap;
+        std::optional<TrackpadCorner> corner;
+        double releaseDelay;
+    };
+    const Case cases[] = {
+        {topLeftTaps, false, TrackpadCorner::topLeft, 0},
+        {"derived/alps-double-tap.bottom-right.events", false, TrackpadCorner::bottomRight, 0},
+        {topLeftTaps, true, TrackpadCorner::topLeft, 0.2},  // released once no third tap can come
+        {alpsDoubleTap, false, std::nullopt, 0},            // mid-pad
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.recording);
+        std::vector<ContactFrame> frames;
+        for (const auto& frame : decode({row.recording})) frames.push_back(toContactFrame(frame, 0));
+        auto events = replayFrames(frames, RecognizerConfiguration{0.3, 0.45, 0.2, 0.28, 0.08},
+                                   [&](TrackpadCorner) { return row.waitForTripleTap; });
+        std::erase_if(events, [](const ReplayedEvent& e) { return !e.event.asGesture(); });
+        ASSERT_EQ(events.size(), row.corner ? 1u : 0u);
+        if (!row.corner) continue;
+        const TrackpadGesture gesture = *events.front().event.asGesture();
+        EXPECT_EQ(gesture.corner, *row.corner);
+        EXPECT_EQ(gesture.pattern, TapPattern::doubleTap);
         EXPECT_NEAR(gesture.timestamp, 0.222372, 1e-9) << "the end of the second tap";
-        EXPECT_DOUBLE_EQ(gestures.front().time, gesture.timestamp) << "released at once";
+        EXPECT_NEAR(events.front().time, 0.222372 + row.releaseDelay, 1e-9);
     }
-}
-
-TEST(RecordedGestures, DoubleTapWaitingForATripleTapIsReleasedAfterTheLastFrame)
-{
-    const auto gestures = gesturesOf("derived/alps-double-tap.top-left.events", true);
-    ASSERT_EQ(gestures.size(), 1u);
-    EXPECT_NEAR(gestures.front().event.asGesture()->timestamp, 0.222372, 1e-9);
-    EXPECT_NEAR(gestures.front().time, 0.222372 + 0.2, 1e-9);
-}
-
-TEST(RecordedGestures, MidPadDoubleTapIsNoGesture)
-{
-    EXPECT_TRUE(gesturesOf(alpsDoubleTap, false).empty());
 }
 
 }  // namespace
