@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dlfcn.h>
+
 #include <string>
 #include <utility>
 
@@ -11,14 +13,24 @@ namespace quorvel::testing {
 // device list through the accessors that library exports.
 class FakeMultitouchFramework final : public platform::MultitouchFramework {
 public:
-    explicit FakeMultitouchFramework(std::string path = {}) : path_(std::move(path)) {}
+    explicit FakeMultitouchFramework(std::string libraryPath = {}) : path(std::move(libraryPath)) {}
 
-    void setLibraryPath(std::string path) { path_ = std::move(path); }
-    std::string libraryPath() const override { return path_; }
-    platform::DeviceListAccess deviceListAccess(void* libraryHandle) const override;
+    std::string libraryPath() const override { return path; }
+    platform::DeviceListAccess deviceListAccess(void* handle) const override
+    {
+        namespace mt = platform::multitouch;
+        platform::DeviceListAccess access;
+        const auto find = [handle]<class F>(F& function, const char* name) {
+            function = reinterpret_cast<F>(::dlsym(handle, name));
+        };
+        find(access.count, mt::deviceListGetCountName);
+        find(access.valueAtIndex, mt::deviceListGetValueAtIndexName);
+        find(access.retain, mt::deviceListRetainName);
+        find(access.release, mt::deviceListReleaseName);
+        return access;
+    }
 
-private:
-    std::string path_;
+    std::string path;
 };
 
 }  // namespace quorvel::testing

@@ -2,121 +2,76 @@
 // TEST_DEVICE_LAYOUT lists device ids (0 = a null entry), TEST_OMIT_DEVICE_STOP and
 // TEST_OMIT_LIST_RETAIN leave a symbol out, TEST_THREADED makes a started device send
 // the scripted frames from a thread of its own, then empty frames until it is stopped.
+#include <array>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <map>
-#include <mutex>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/MultitouchFramework.h"
-#include "tests/monitor/TestFrameworkData.h"
 
 namespace {
 
-struct Device {
-    int id;
-};
-
 struct State {
-    std::mutex mutex;
-    std::vector<std::string> calls;
-    std::string joinedCalls;
-    std::vector<Device> devices;
-    std::vector<const void*> list;
-    long listReferences = 1;  // the library's own
-    std::map<int, MTContactFrameCallback> callbacks;
+    std::string calls;                         // main thread only
+    std::vector<int> ids{TEST_DEVICE_LAYOUT};  // a device is a pointer to its id
+    std::atomic<MTContactFrameCallback> callback{nullptr};  // the threaded layout has one device
     std::thread sender;
-    bool stopRequested = false;
-    bool scriptSent = false;
-    std::condition_variable progress;
-    // Relaxed on purpose: waiting for them orders nothing between the two threads, so
-    // ThreadSanitizer sees the callback's accesses as concurrent with the main thread's.
-    std::atomic<bool> keepSending{false};
-    std::atomic<long> sentAfterScript{0};
+    std::atomic<bool> stopRequested{false};
 
-    State()
-    {
-        const std::vector<int> layout{TEST_DEVICE_LAYOUT};
-        devices.reserve(layout.size());
-        for (int id : layout) {
-            if (id == 0) {
-                list.push_back(nullptr);
-            } else {
-                devices.push_back(Device{id});
-                list.push_back(&devices.back());
-            }
-        }
-    }
     ~State() { stopSender(); }
-
     void stopSender()
     {
-        {
-            std::lock_guard lock(mutex);
-            stopRequested = true;
-        }
-        progress.notify_all();
+        stopRequested = true;
         if (sender.joinable()) sender.join();
     }
+} state;
+
+std::string idOf(const void* device) { return std::to_string(*static_cast<const int*>(device)); }
+
+template <class Result = int>
+Result record(const std::string& call, Result result = {})
+{
+    state.calls += (state.calls.empty() ? "" : "|") + call;
+    return result;
+}
+
+struct RawTouch {
+    std::int32_t identifierAndState[2];
+    float xYAndSize[3];
 };
 
-State& state()
+// What a started device sends from its own thread: the frames the thread test expects, then
+// empty frames until the device is stopped.
+[[maybe_unused]] void sendFrames(std::int32_t device)
 {
-    static State instance;
-    return instance;
-}
-
-int idOf(const void* device) { return static_cast<const Device*>(device)->id; }
-
-void record(std::string call)
-{
-    std::lock_guard lock(state().mutex);
-    state().calls.push_back(std::move(call));
-}
-
-// Calls the device's callback, if one is registered; true if it did. Called without the
-// lock, so a callback may still be running when detaching returns (until the device stops).
-bool deliver(int deviceID, const void* touches, std::int32_t count, double timestamp, std::int32_t frame)
-{
-    MTContactFrameCallback callback = nullptr;
-    {
-        std::lock_guard lock(state().mutex);
-        if (auto found = state().callbacks.find(deviceID); found != state().callbacks.end()) callback = found->second;
-    }
-    if (callback == nullptr) return false;
-    callback(deviceID, touches, count, timestamp, frame);
-    return true;
-}
-
-[[maybe_unused]] void sendFrames(int deviceID)
-{
-    // One buffer reused for every frame: the callback must copy.
-    quorvel::testing::TouchRecords records;
-    for (const auto& scripted : quorvel::testing::threadedFrameScript()) {
-        records.write(scripted.contacts);
-        deliver(deviceID, scripted.nullTouches ? nullptr : records.data(), scripted.count, scripted.timestamp,
-                scripted.frame);
-    }
-    {
-        std::lock_guard lock(state().mutex);
-        state().scriptSent = true;
-    }
-    state().progress.notify_all();
-    // Then, once the test asks for it, empty frames until the device is stopped.
-    const auto stopRequested = [] {
-        std::lock_guard lock(state().mutex);
-        return state().stopRequested;
+    // A callback may still run when detaching returns, until the device is stopped.
+    const auto send = [device](const void* touches, std::int32_t count, double timestamp, std::int32_t frame) {
+        if (auto callback = state.callback.load()) callback(device, touches, count, timestamp, frame);
     };
-    while (!state().keepSending.load(std::memory_order_relaxed)) {
-        if (stopRequested()) return;
-        std::this_thread::yield();
-    }
-    for (long i = 0; i < 1'000'000 && !stopRequested(); ++i) {
-        deliver(deviceID, records.data(), 0, 3.0 + static_cast<double>(i) * 0.001, static_cast<std::int32_t>(100 + i));
-        state().sentAfterScript.fetch_add(1, std::memory_order_relaxed);
+    // One buffer for every frame (the callback must copy), one byte off any alignment:
+    // little-endian records of 80 bytes, the bytes the callback does not read noise.
+    std::array<unsigned char, 3 * 80 + 1> buffer{};
+    unsigned char* records = buffer.data() + 1;
+    const auto write = [&](const std::vector<RawTouch>& touches) {
+        buffer.fill(0xCD);
+        for (std::size_t k = 0; k < touches.size(); ++k) {
+            std::memcpy(records + k * 80 + 16, touches[k].identifierAndState, 8);
+            std::memcpy(records + k * 80 + 32, touches[k].xYAndSize, 12);
+        }
+        return records;
+    };
+    const RawTouch corner{{1, 1}, {0.125f, 0.875f, 1.0f}};
+    send(write({corner}), 1, 1.00, 1);
+    send(write({corner}), 0, 1.10, 2);
+    send(write({{{2, 1}, {0.125f, 0.875f, 1.0f}}}), 1, 1.30, 3);
+    send(nullptr, 2, 1.40, 4);
+    send(write({corner}), -1, 1.70, 5);
+    const RawTouch negative{{-7, -3}, {0.25f, 0.75f, 1.5f}}, largest{{2147483647, 4}, {0.5f, 0, 0.125f}};
+    send(write({negative, largest, {{0, 0}, {1, -0.5f, 0}}}), 3, 2.00, 6);
+    for (std::int32_t frame = 100; frame < 1'000'000 && !state.stopRequested; ++frame) {
+        send(records, 0, 3.0 + frame * 0.001, frame);
         std::this_thread::yield();
     }
 }
@@ -125,104 +80,45 @@ bool deliver(int deviceID, const void* touches, std::int32_t count, double times
 
 extern "C" {
 
-const void* MTDeviceCreateList(void)
-{
-    record("create");
-    return &state().list;
-}
+const void* MTDeviceCreateList(void) { return record<const void*>("create", &state.ids); }
 
 void MTRegisterContactFrameCallback(const void* device, MTContactFrameCallback callback)
 {
-    record("register " + std::to_string(idOf(device)) + (callback ? " callback" : " null"));
-    std::lock_guard lock(state().mutex);
-    state().callbacks[idOf(device)] = callback;
+    record("register " + idOf(device) + (callback ? " callback" : " null"));
+    state.callback = callback;
 }
 
 void MTDeviceStart(const void* device, std::int32_t mode)
 {
-    record("start " + std::to_string(idOf(device)) + " " + std::to_string(mode));
+    record("start " + idOf(device) + " " + std::to_string(mode));
 #ifdef TEST_THREADED
-    state().sender = std::thread(sendFrames, idOf(device));
+    state.sender = std::thread(sendFrames, *static_cast<const int*>(device));
 #endif
 }
 
 #ifndef TEST_OMIT_DEVICE_STOP
 void MTDeviceStop(const void* device)
 {
-    record("stop " + std::to_string(idOf(device)));
-    state().stopSender();
+    record("stop " + idOf(device));
+    state.stopSender();
 }
 #endif
 
-long MTDeviceListGetCount(const void* list) { return static_cast<long>(static_cast<const std::vector<const void*>*>(list)->size()); }
+long MTDeviceListGetCount(const void*) { return static_cast<long>(state.ids.size()); }
 
-const void* MTDeviceListGetValueAtIndex(const void* list, long index)
+const void* MTDeviceListGetValueAtIndex(const void*, long index)
 {
-    return static_cast<const std::vector<const void*>*>(list)->at(static_cast<std::size_t>(index));
+    const int& id = state.ids.at(static_cast<std::size_t>(index));
+    return id == 0 ? nullptr : &id;
 }
 
 #ifndef TEST_OMIT_LIST_RETAIN
-const void* MTDeviceListRetain(const void* list)
-{
-    record("retain");
-    std::lock_guard lock(state().mutex);
-    ++state().listReferences;
-    return list;
-}
+const void* MTDeviceListRetain(const void* list) { return record("retain", list); }
 #endif
 
-void MTDeviceListRelease(const void*)
-{
-    record("release");
-    std::lock_guard lock(state().mutex);
-    --state().listReferences;
-}
+void MTDeviceListRelease(const void*) { record("release"); }
 
-// Test controls.
-
-const char* testFrameworkCalls()
-{
-    std::lock_guard lock(state().mutex);
-    state().joinedCalls.clear();
-    for (const auto& call : state().calls) state().joinedCalls += (state().joinedCalls.empty() ? "" : "|") + call;
-    return state().joinedCalls.c_str();
-}
-
-void testFrameworkClearCalls()
-{
-    std::lock_guard lock(state().mutex);
-    state().calls.clear();
-}
-
-long testFrameworkListReferences()
-{
-    std::lock_guard lock(state().mutex);
-    return state().listReferences;
-}
-
-int testFrameworkFire(int deviceID, const void* touches, std::int32_t count, double timestamp, std::int32_t frame)
-{
-    return deliver(deviceID, touches, count, timestamp, frame) ? 1 : 0;
-}
-
-int testFrameworkWaitForScript(double timeoutSeconds)
-{
-    std::unique_lock lock(state().mutex);
-    const bool sent = state().progress.wait_for(lock, std::chrono::duration<double>(timeoutSeconds),
-                                                [] { return state().scriptSent; });
-    return sent ? 1 : 0;
-}
-
-// Lets the sender go on and waits until it has sent `atLeast` more frames.
-int testFrameworkKeepSending(long atLeast, double timeoutSeconds)
-{
-    state().keepSending.store(true, std::memory_order_relaxed);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (state().sentAfterScript.load(std::memory_order_relaxed) < atLeast) {
-        if (std::chrono::steady_clock::now() > deadline) return 0;
-        std::this_thread::yield();
-    }
-    return 1;
-}
+// The calls made so far, for the tests to read.
+const char* testFrameworkCalls() { return state.calls.c_str(); }
 
 }  // extern "C"
