@@ -79,7 +79,7 @@ TEST(UinputEventTap, PostsChordsAndTheSixMediaKeysOnTheKeyboardMadeAtStart)
         Rig rig;
         for (const auto& [event, expected] : steps) {
             rig.factory.written.clear();
-            EXPECT_EQ(rig.post(event), expected.has_value()) << name << ", key " << event.keyCode << "/" << event.keyDown;
+            EXPECT_EQ(rig.post(event), expected.has_value()) << name << ": " << event.keyCode << "/" << event.keyDown;
             EXPECT_EQ(rig.factory.written, written(expected.value_or(T{}))) << name << ", key " << event.keyCode;
         }
         EXPECT_EQ(rig.factory.created, 1) << name;
