@@ -22,7 +22,7 @@ constexpr const char* service = "org.freedesktop.Notifications";
 std::vector<std::string> notifyCalls(const testing::PrivateBus& bus)
 {
     const GVariantPtr reply(g_dbus_connection_call_sync(
-        bus.connection(), service, "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", "GetMethodCalls",
+        bus.connection.get(), service, "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", "GetMethodCalls",
         g_variant_new("(s)", "Notify"), G_VARIANT_TYPE("(a(tav))"), G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, nullptr));
     std::vector<std::string> calls;
     GVariantIter* list = nullptr;
@@ -47,8 +47,7 @@ TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGran
 {
     if (const auto missing = testing::missingDBusTools()) GTEST_SKIP() << *missing;
     testing::PrivateBus bus;
-    testing::MockService mock(bus, false, {"--template", "notification_daemon"});
-    ASSERT_TRUE(bus.waitForName(service));
+    bus.startMock(service, false, {"--template", "notification_daemon"});
     g_setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quorvel-test-bus", TRUE);
 
     testing::CapturingLog log;
@@ -67,7 +66,7 @@ TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGran
     EXPECT_FALSE(accessibility.isProcessTrustedWithOptions(ask));  // no bus: the log line only
     EXPECT_FALSE(notifier.notify({"Summary", "Body"}));
 
-    g_setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), TRUE);
+    g_setenv("DBUS_SESSION_BUS_ADDRESS", bus.address.c_str(), TRUE);
     notifyAndWait(notifier, {"First summary", "First body"});
     factory.failWith = EACCES;
     for (double wait : {1.0, 59.5, 0.5}) {  // shown at once (the failed attempt does not count), then a minute later

@@ -1,59 +1,137 @@
 #pragma once
 
-#include <gio/gio.h>
+// Private message buses (Debian's dbus-daemon) with python3-dbusmock services, for the tests of
+// the D-Bus clients.
+#include <gtest/gtest.h>
+#include <sys/prctl.h>
 
-#include <initializer_list>
+#include <csignal>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/linux/runtime/GLibHandles.h"
+#include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::testing {
 
-// The tools the D-Bus tests need: Debian's dbus-daemon and python3-dbusmock.
-// Returns why they cannot run, or nothing when they can.
-std::optional<std::string> missingDBusTools();
+using linux_backend::GErrorPtr;
+using linux_backend::GObjectPtr;
+using linux_backend::GVariantPtr;
+using linux_backend::GCharPtr;
 
-// A private message bus (dbus-daemon with the session configuration), stopped with the object.
-class PrivateBus {
-public:
-    PrivateBus();
-    ~PrivateBus();
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
+// Why the D-Bus tests cannot run here, or nothing when they can.
+inline std::optional<std::string> missingDBusTools()
+{
+    if (!g_file_test("/usr/bin/dbus-daemon", G_FILE_TEST_IS_EXECUTABLE)) return "dbus-daemon is not installed";
+    const char* argv[] = {"/usr/bin/python3", "-c", "import dbusmock", nullptr};
+    gint status = 0;
+    if (!g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, nullptr,
+                      nullptr, &status, nullptr) ||
+        !g_spawn_check_wait_status(status, nullptr)) {
+        return "python3-dbusmock is not installed";
+    }
+    return std::nullopt;
+}
 
-    const std::string& address() const { return address_; }
-    // The test's own connection, for driving mocks.
-    GDBusConnection* connection() const { return connection_.get(); }
+// A child process (Debian's dbus-daemon or python3-dbusmock) that ends with the test process, even when it crashes.
+inline GObjectPtr<GSubprocess> spawn(std::vector<const char*> argv, GSubprocessFlags flags, const char* busVariable = nullptr,
+                              const std::string& address = {})
+{
+    GObjectPtr<GSubprocessLauncher> launcher(g_subprocess_launcher_new(flags));
+    g_subprocess_launcher_set_child_setup(launcher.get(), [](gpointer) { prctl(PR_SET_PDEATHSIG, SIGTERM); }, nullptr, nullptr);
+    if (busVariable) g_subprocess_launcher_setenv(launcher.get(), busVariable, address.c_str(), TRUE);
+    argv.push_back(nullptr);
+    return GObjectPtr<GSubprocess>(g_subprocess_launcher_spawnv(launcher.get(), argv.data(), nullptr));
+}
 
-    // Waits until `name` has an owner on this bus.
-    bool waitForName(const char* name);
-    // Calls a method and waits for its reply; false on error.
-    bool call(const char* destination, const char* path, const char* interface, const char* method,
-              GVariant* parameters);
-    // Makes sure every signal already routed to other connections of this process has been
-    // handed to the main context, then runs whatever is ready there.
-    void flushDeliveries();
-
-private:
-    linux_backend::GObjectPtr<GSubprocess> daemon_;
-    std::string address_;
-    linux_backend::GObjectPtr<GDBusConnection> connection_;
+struct Child {
+    GObjectPtr<GSubprocess> process;
+    ~Child() { if (process) g_subprocess_force_exit(process.get()), g_subprocess_wait(process.get(), nullptr, nullptr); }
 };
 
-// A python3-dbusmock process on a private bus, stopped with the object.
-class MockService {
-public:
-    // `systemBus` decides which environment variable carries the bus address.
-    MockService(const PrivateBus& bus, bool systemBus, std::vector<std::string> arguments);
-    ~MockService();
-    MockService(const MockService&) = delete;
-    MockService& operator=(const MockService&) = delete;
+// A private message bus with the test's own connection, for driving the mocks on it.
+struct PrivateBus {
+    PrivateBus()
+    {
+        daemon.process = spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address"},
+                               static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDOUT_PIPE | G_SUBPROCESS_FLAGS_STDERR_SILENCE));
+        if (!daemon.process) return;
+        GObjectPtr<GDataInputStream> output(g_data_input_stream_new(g_subprocess_get_stdout_pipe(daemon.process.get())));
+        const GCharPtr line(g_data_input_stream_read_line(output.get(), nullptr, nullptr, nullptr));
+        address = line ? line.get() : "";
+        connection.reset(g_dbus_connection_new_for_address_sync(
+            address.c_str(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr));
+    }
+    ~PrivateBus() { if (connection) g_dbus_connection_close_sync(connection.get(), nullptr, nullptr); }
 
-private:
-    linux_backend::GObjectPtr<GSubprocess> process_;
+    // Starts a python3-dbusmock service on this bus and waits until it owns `name`.
+    void startMock(const char* name, bool systemBus, std::vector<const char*> arguments)
+    {
+        arguments.insert(arguments.begin(), {"/usr/bin/python3", "-m", "dbusmock"});
+        mocks.push_back(std::make_unique<Child>());
+        mocks.back()->process = spawn(arguments, G_SUBPROCESS_FLAGS_STDOUT_SILENCE,
+                                      systemBus ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", address);
+        bool owned = false;
+        const guint watch = g_bus_watch_name_on_connection(
+            connection.get(), name, G_BUS_NAME_WATCHER_FLAGS_NONE,
+            [](GDBusConnection*, const gchar*, const gchar*, gpointer flag) { *static_cast<bool*>(flag) = true; }, nullptr,
+            &owned, nullptr);
+        EXPECT_TRUE(iterateUntil([&] { return owned; })) << name;
+        g_bus_unwatch_name(watch);
+    }
+
+    void call(const char* destination, const char* path, const char* interface, const char* method, GVariant* parameters)
+    {
+        GError* error = nullptr;
+        GVariantPtr reply(g_dbus_connection_call_sync(connection.get(), destination, path, interface, method, parameters,
+                                                      nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, &error));
+        EXPECT_EQ(error, nullptr) << method << ": " << (error ? error->message : "");
+        GErrorPtr owned(error);
+    }
+
+    // Has the mock owning `name` change one property, or emit one signal with one argument.
+    void setProperty(const char* name, const char* path, const char* interface, const char* property, GVariant* value)
+    {
+        GVariantBuilder changes;
+        g_variant_builder_init(&changes, G_VARIANT_TYPE("a{sv}"));
+        g_variant_builder_add(&changes, "{sv}", property, value);
+        call(name, path, "org.freedesktop.DBus.Mock", "UpdateProperties", g_variant_new("(sa{sv})", interface, &changes));
+    }
+    void emit(const char* name, const char* path, const char* interface, const char* signal, GVariant* argument)
+    {
+        GVariant* boxed = g_variant_new_variant(argument);
+        call(name, path, "org.freedesktop.DBus.Mock", "EmitSignal", g_variant_new("(sss@av)", interface, signal, g_variant_get_type_string(argument),
+                                                           g_variant_new_array(G_VARIANT_TYPE_VARIANT, &boxed, 1)));
+    }
+
+    // Every signal already routed to the observers' connections is handed to the main context (a
+    // connection's worker answers Peer.Ping after queuing what it read before), then run.
+    void flushDeliveries()
+    {
+        GVariantPtr names(g_dbus_connection_call_sync(connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                      "org.freedesktop.DBus", "ListNames", nullptr, G_VARIANT_TYPE("(as)"),
+                                                      G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr));
+        GVariantIter iterator;
+        const gchar* name = nullptr;
+        const GVariantPtr list(g_variant_get_child_value(names.get(), 0));
+        g_variant_iter_init(&iterator, list.get());
+        while (g_variant_iter_next(&iterator, "&s", &name)) {
+            if (name[0] != ':' || std::string_view(name) == g_dbus_connection_get_unique_name(connection.get())) continue;
+            GVariantPtr(g_dbus_connection_call_sync(connection.get(), name, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr,
+                                                    nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr));
+        }
+        iterateReady();
+    }
+
+    Child daemon;
+    std::string address;
+    GObjectPtr<GDBusConnection> connection;
+    std::vector<std::unique_ptr<Child>> mocks;
 };
 
 }  // namespace quorvel::testing
