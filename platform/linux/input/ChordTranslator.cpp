@@ -16,7 +16,7 @@ constexpr std::int64_t keyDownState = 10;
 constexpr std::int64_t keyUpState = 11;
 
 // Chord modifiers go down in this order and up in the reverse order.
-constexpr std::array<std::uint16_t, 3> chordModifierOrder{KEY_LEFTCTRL, KEY_LEFTALT, KEY_LEFTSHIFT};
+constexpr std::array<std::uint16_t, 4> chordModifierOrder{KEY_LEFTCTRL, KEY_LEFTALT, KEY_LEFTSHIFT, KEY_LEFTMETA};
 
 }  // namespace
 
@@ -75,7 +75,7 @@ KeyTransitions ChordTranslator::modifierKeyEvent(std::uint16_t code, bool keyDow
 KeyTransitions ChordTranslator::chordKeyDown(std::uint16_t code, platform::EventFlags flags)
 {
     KeyTransitions out;
-    const std::vector<std::uint16_t> wanted = chordModifiers(flags);
+    const std::vector<std::uint16_t> wanted = chordModifiers(code, flags);
     for (auto it = chordModifierOrder.rbegin(); it != chordModifierOrder.rend(); ++it) {
         if (std::find(wanted.begin(), wanted.end(), *it) == wanted.end()) letGo(*it, chord, out);
     }
@@ -98,15 +98,18 @@ bool ChordTranslator::commandHeld() const
 }
 
 // While the Command key is held (the switcher is open), the held Alt already carries the
-// Command flag: a Tab with it moves through the switcher instead of becoming Ctrl+Tab.
-std::vector<std::uint16_t> ChordTranslator::chordModifiers(platform::EventFlags flags) const
+// Command flag: a Tab with it moves through the switcher instead of getting another modifier.
+// Otherwise Command is the logo key, in the Command key's place (desktop shortcuts such as
+// Super+S arrive with it), except in the paste chord, which PC applications know as Ctrl+V.
+std::vector<std::uint16_t> ChordTranslator::chordModifiers(std::uint16_t code, platform::EventFlags flags) const
 {
-    const bool control = (flags & platform::event_flag::control) != 0 ||
-                         ((flags & platform::event_flag::command) != 0 && !commandHeld());
+    const bool command = (flags & platform::event_flag::command) != 0 && !commandHeld();
+    const bool paste = command && code == KEY_V;
     std::vector<std::uint16_t> modifiers;
-    if (control) modifiers.push_back(KEY_LEFTCTRL);
+    if ((flags & platform::event_flag::control) != 0 || paste) modifiers.push_back(KEY_LEFTCTRL);
     if ((flags & platform::event_flag::option) != 0) modifiers.push_back(KEY_LEFTALT);
     if ((flags & platform::event_flag::shift) != 0) modifiers.push_back(KEY_LEFTSHIFT);
+    if (command && !paste) modifiers.push_back(KEY_LEFTMETA);
     return modifiers;
 }
 

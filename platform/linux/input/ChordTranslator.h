@@ -20,8 +20,8 @@ struct KeyTransition {
 using KeyTransitions = std::vector<KeyTransition>;
 
 // Turns the keyboard and media events of the reference platform into key transitions of a
-// PC keyboard. A chord's flags become modifier presses around its key (Command as Control,
-// so Command-V pastes with Ctrl+V); the Command key pressed on its own holds Alt, the
+// PC keyboard. A chord's flags become modifier presses around its key (Command as the logo
+// key, but Command-V pastes with Ctrl+V); the Command key pressed on its own holds Alt, the
 // switcher modifier of PC desktops, until its key-up. Remembers which modifiers it pressed
 // and why, so each is released exactly once.
 class ChordTranslator {
@@ -48,7 +48,7 @@ private:
     KeyTransitions chordKeyUp(std::uint16_t code);
 
     bool commandHeld() const;
-    std::vector<std::uint16_t> chordModifiers(platform::EventFlags flags) const;
+    std::vector<std::uint16_t> chordModifiers(std::uint16_t code, platform::EventFlags flags) const;
     void hold(std::uint16_t code, Holder holder, KeyTransitions& out);
     void letGo(std::uint16_t code, Holder holder, KeyTransitions& out);
 

@@ -122,6 +122,7 @@ std::vector<std::uint16_t> allEvdevKeys()
     for (const VirtualKey& key : virtualKeys) keys.push_back(key.evdevCode);
     for (const auto& [type, code] : mediaKeys) keys.push_back(code);
     keys.push_back(KEY_LEFTCTRL);
+    keys.push_back(KEY_LEFTMETA);  // the Command flag of chords
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     return keys;

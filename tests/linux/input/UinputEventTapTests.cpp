@@ -51,9 +51,10 @@ struct Rig {
 using Step = std::pair<platform::KeyboardEvent, std::optional<KeyTransitions>>;
 const std::pair<const char*, std::vector<Step>> sequences[] = {
     {"paste", {{{9, true, cmd}, T{d(KEY_LEFTCTRL), d(KEY_V)}}, {{9, false, cmd}, T{u(KEY_V), u(KEY_LEFTCTRL)}}}},
-    // Command and Control together are one Ctrl.
-    {"every modifier", {{{49, true, all}, T{d(KEY_LEFTCTRL), d(KEY_LEFTALT), d(KEY_LEFTSHIFT), d(KEY_SPACE)}},
-                        {{49, false, all}, T{u(KEY_SPACE), u(KEY_LEFTSHIFT), u(KEY_LEFTALT), u(KEY_LEFTCTRL)}}}},
+    // Outside the paste chord Command is the logo key (a desktop's Super+Space); in it, Command and Control are one Ctrl.
+    {"every modifier", {{{49, true, all}, T{d(KEY_LEFTCTRL), d(KEY_LEFTALT), d(KEY_LEFTSHIFT), d(KEY_LEFTMETA), d(KEY_SPACE)}},
+                        {{49, false, all}, T{u(KEY_SPACE), u(KEY_LEFTMETA), u(KEY_LEFTSHIFT), u(KEY_LEFTALT), u(KEY_LEFTCTRL)}},
+                        {{9, true, all}, T{d(KEY_LEFTCTRL), d(KEY_LEFTALT), d(KEY_LEFTSHIFT), d(KEY_V)}}}},
     {"no modifier among the flags", {{{36, true, none}, T{d(KEY_ENTER)}}, {{36, false, 0x800000}, T{u(KEY_ENTER)}}}},
     // A chord whose key-up never came leaves no stale Ctrl; Shift held by its own key outlasts a chord.
     {"stale and held modifiers",
