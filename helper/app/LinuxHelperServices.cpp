@@ -3,7 +3,7 @@
 namespace quorvel {
 
 LinuxHelperServices::LinuxHelperServices()
-    : desktop_(linux_backend::connectDesktopServices(mainQueue_.context())), input_(log_)
+    : input_(log_), desktop_(linux_backend::connectDesktopServices(mainQueue_.context(), input_.eventTap()))
 {
 }
 

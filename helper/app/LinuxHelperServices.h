@@ -36,8 +36,9 @@ private:
     linux_backend::RandomUuidSource uuids_;
     linux_backend::LinuxSystemEventObservers systemEvents_;
     linux_backend::LinuxMultitouchFramework multitouch_;
-    linux_backend::DesktopServices desktop_;
+    // Before the desktop services: GNOME's input sources press its switch chord on the event tap.
     linux_backend::LinuxInputServices input_;
+    linux_backend::DesktopServices desktop_;
 };
 
 }  // namespace quorvel

@@ -7,7 +7,11 @@
 #include "platform/linux/desktop/DesktopEntryBundles.h"
 #include "platform/linux/desktop/EwmhApplications.h"
 #include "platform/linux/desktop/GioWorkspace.h"
+#include "platform/linux/desktop/Fcitx5InputSources.h"
 #include "platform/linux/desktop/GnomeInputSources.h"
+#include "platform/linux/desktop/IbusInputSources.h"
+#include "platform/linux/desktop/InputSourceChain.h"
+#include "platform/linux/desktop/KdeKeyboardLayouts.h"
 #include "platform/linux/desktop/LauncherShortcutReader.h"
 #include "platform/linux/desktop/SessionlessServices.h"
 #include "platform/linux/desktop/X11Clipboard.h"
@@ -29,26 +33,30 @@ bool waylandSession()
     return (display != nullptr && *display != '\0') || (type != nullptr && std::string_view(type) == "wayland");
 }
 
-std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources()
+std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources(platform::EventTap& eventTap)
 {
     if (gnomeDesktop()) {
-        if (auto gnome = GnomeInputSources::fromInstalledSettings()) {
+        if (auto gnome = GnomeInputSources::fromInstalledSettings(eventTap)) {
             return gnome;
         }
     }
+    std::vector<std::unique_ptr<platform::KeyboardInputSources>> members;
+    members.push_back(std::make_unique<Fcitx5InputSources>(DBusServiceProxy::sessionBus));
+    members.push_back(IbusInputSources::forCurrentSession());
+    members.push_back(std::make_unique<KdeKeyboardLayouts>(DBusServiceProxy::sessionBus));
     // Under Wayland the compositor owns the layouts; locking a group on Xwayland
     // would switch them for X11 clients only.
     if (!waylandSession()) {
         if (auto xkb = XkbInputSources::connect()) {
-            return xkb;
+            members.push_back(std::move(xkb));
         }
     }
-    return std::make_unique<SessionlessInputSources>();
+    return std::make_unique<InputSourceChain>(std::move(members));
 }
 
 }  // namespace
 
-DesktopServices connectDesktopServices(GMainContext* context)
+DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap& eventTap)
 {
     DesktopServices services;
     services.workspace = std::make_unique<GioWorkspace>(EwmhApplications::connect(context));
@@ -58,7 +66,7 @@ DesktopServices connectDesktopServices(GMainContext* context)
     } else {
         services.pasteboard = std::make_unique<SessionlessPasteboard>();
     }
-    services.keyboardInputSources = keyboardInputSources();
+    services.keyboardInputSources = keyboardInputSources(eventTap);
     services.preferenceReader = LauncherShortcutReader::forCurrentSession();
     return services;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/ApplicationBundles.h"
+#include "platform/EventTap.h"
 #include "platform/KeyboardInputSources.h"
 #include "platform/Pasteboard.h"
 #include "platform/PreferenceReader.h"
@@ -22,9 +23,11 @@ struct DesktopServices {
 };
 
 // Chooses each service by what the session offers: X11 (directly or through
-// Xwayland) for running applications and the clipboard, XKB layouts on X11 sessions
-// only, GNOME's input-source settings on a GNOME desktop. Callbacks and selection requests are
-// served from sources on `context`, which must be the main thread's.
-DesktopServices connectDesktopServices(GMainContext* context);
+// Xwayland) for running applications and the clipboard; for input sources GNOME's
+// settings with its switch chord (pressed on `eventTap`) on a GNOME desktop, else
+// fcitx5, IBus, KDE's layouts service or, on X11 sessions, XKB groups, whichever is in
+// use at the time of the action. Callbacks and selection requests are served from
+// sources on `context`, which must be the main thread's.
+DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap& eventTap);
 
 }  // namespace quorvel::linux_backend

@@ -1,23 +1,42 @@
 #include "platform/linux/desktop/GnomeInputSources.h"
 
+#include <string_view>
+
 #include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/desktop/LauncherShortcutReader.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
 constexpr const char* schemaId = "org.gnome.desktop.input-sources";
+constexpr std::string_view referencePrefix = "gnome:";
 
-platform::InputSource sourceFor(const std::pair<std::string, std::string>& entry)
+platform::InputSource sourceFor(const std::pair<std::string, std::string>& entry, bool selectable)
 {
     const std::string identifier = entry.first + ":" + entry.second;
-    return {"gnome:" + identifier, identifier, true, false};
+    return {std::string(referencePrefix) + identifier, identifier, true, selectable};
+}
+
+std::optional<HotKeyChord> installedSwitchChord()
+{
+    const auto accelerators = LauncherShortcutReader::readInstalledSetting("org.gnome.desktop.wm.keybindings",
+                                                                           "switch-input-source");
+    for (const std::string& accelerator : accelerators.value_or(std::vector<std::string>{})) {
+        if (auto chord = parseGtkAccelerator(accelerator)) {
+            return chord;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
-GnomeInputSources::GnomeInputSources(SourcesLookup lookup) : lookup_(std::move(lookup)) {}
+GnomeInputSources::GnomeInputSources(SourcesLookup lookup, ChordLookup switchChord, platform::EventTap& eventTap)
+    : lookup_(std::move(lookup)), switchChord_(std::move(switchChord)), eventTap_(eventTap)
+{
+}
 
-std::unique_ptr<GnomeInputSources> GnomeInputSources::fromInstalledSettings()
+std::unique_ptr<GnomeInputSources> GnomeInputSources::fromInstalledSettings(platform::EventTap& eventTap)
 {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
     GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
@@ -50,7 +69,8 @@ std::unique_ptr<GnomeInputSources> GnomeInputSources::fromInstalledSettings()
             }
             g_settings_schema_unref(found);
             return entries;
-        });
+        },
+        installedSwitchChord, eventTap);
 }
 
 std::optional<std::vector<platform::InputSource>> GnomeInputSources::keyboardInputSourceList(bool)
@@ -59,9 +79,10 @@ std::optional<std::vector<platform::InputSource>> GnomeInputSources::keyboardInp
     if (!entries) {
         return std::nullopt;
     }
+    const bool selectable = switchChord_().has_value();
     std::vector<platform::InputSource> sources;
     for (const auto& entry : *entries) {
-        sources.push_back(sourceFor(entry));
+        sources.push_back(sourceFor(entry, selectable));
     }
     return sources;
 }
@@ -71,15 +92,27 @@ std::optional<platform::InputSource> GnomeInputSources::currentKeyboardInputSour
     // The shell moves the source in use to the front of the recently used list.
     const auto recent = lookup_("mru-sources");
     if (recent && !recent->empty()) {
-        return sourceFor(recent->front());
+        return sourceFor(recent->front(), switchChord_().has_value());
     }
     const auto configured = lookup_("sources");
     if (configured && !configured->empty()) {
-        return sourceFor(configured->front());
+        return sourceFor(configured->front(), switchChord_().has_value());
     }
     return std::nullopt;
 }
 
-void GnomeInputSources::select(const platform::InputSource&) {}
+void GnomeInputSources::select(const platform::InputSource& source)
+{
+    const auto current = currentKeyboardInputSource();
+    const auto chord = switchChord_();
+    if (!source.reference.starts_with(referencePrefix) || !chord || (current && current->reference == source.reference)) {
+        return;
+    }
+    const auto flags = static_cast<platform::EventFlags>(chord->modifierMask);
+    for (const bool keyDown : {true, false}) {
+        eventTap_.postKeyboardEvent(platform::EventSourceState::hidSystemState, platform::EventTapLocation::hidEventTap,
+                                    {chord->keyCode, keyDown, flags});
+    }
+}
 
 }  // namespace quorvel::linux_backend

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/KeyboardInputSources.h"
 #include "platform/Pasteboard.h"
 
 namespace quorvel::linux_backend {
@@ -16,14 +15,6 @@ public:
     bool setPlainText(const std::string&) override { return false; }
     std::int64_t changeCount() override { return 0; }
     bool writeObjects(const std::vector<platform::PasteboardItem>&) override { return false; }
-};
-
-// Input sources of a session that offers no way to list them: the list cannot be had.
-class SessionlessInputSources final : public platform::KeyboardInputSources {
-public:
-    std::optional<std::vector<platform::InputSource>> keyboardInputSourceList(bool) override { return std::nullopt; }
-    std::optional<platform::InputSource> currentKeyboardInputSource() override { return std::nullopt; }
-    void select(const platform::InputSource&) override {}
 };
 
 }  // namespace quorvel::linux_backend

@@ -64,7 +64,7 @@ protected:
     {
         ASSERT_TRUE(server) << "Xvfb did not start";
         ::setenv("DISPLAY", server->displayName.c_str(), 1);
-        desktop = linux_backend::connectDesktopServices(context);
+        desktop = linux_backend::connectDesktopServices(context, eventTap);
         ActionDispatcher::resetApplicationTrackingForTesting();
     }
     void run(Kind::Value kind)
