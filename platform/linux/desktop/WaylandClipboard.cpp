@@ -262,7 +262,13 @@ struct WaylandClipboard::DisplayWatch {
         WaylandClipboard* owner = of(source)->owner;
         if (owner == nullptr) return FALSE;
         owner->cancelPreparedRead();  // left over from an iteration that never reached its check
-        if (owner->broken()) return FALSE;
+        if (owner->broken()) {
+            // A dead (or finished) connection stays readable with nobody reading it:
+            // watching it would only spin.
+            if (of(source)->tag != nullptr) g_source_remove_unix_fd(source, of(source)->tag);
+            of(source)->tag = nullptr;
+            return FALSE;
+        }
         wl_display* display = owner->display_.get();
         if (wl_display_prepare_read(display) != 0) return TRUE;  // events wait in the queue
         of(source)->readPrepared = true;
@@ -288,11 +294,10 @@ struct WaylandClipboard::DisplayWatch {
     static gboolean dispatch(GSource* source, GSourceFunc, gpointer)
     {
         WaylandClipboard* owner = of(source)->owner;
-        if (owner == nullptr) return G_SOURCE_REMOVE;
+        if (owner == nullptr) return G_SOURCE_CONTINUE;
         wl_display_dispatch_pending(owner->display_.get());
         wl_display_flush(owner->display_.get());
-        // A dead connection stays readable; watching it would only spin.
-        return owner->broken() ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+        return G_SOURCE_CONTINUE;
     }
 };
 
@@ -403,8 +408,11 @@ bool WaylandClipboard::catchUp()
             wl_display_dispatch_pending(display);
             continue;
         }
+        // A compositor that hung up fails the flush without marking the connection
+        // dead; reading shows the hang-up.
+        flushBefore(deadline);
         pollfd descriptor{wl_display_get_fd(display), POLLIN, 0};
-        if (!flushBefore(deadline) || ::poll(&descriptor, 1, millisecondsUntil(deadline)) <= 0) {
+        if (::poll(&descriptor, 1, millisecondsUntil(deadline)) <= 0) {
             wl_display_cancel_read(display);
             break;
         }
