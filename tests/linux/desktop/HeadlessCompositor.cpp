@@ -86,9 +86,7 @@ std::unique_ptr<HeadlessCompositor> HeadlessCompositor::start(std::string& whyNo
     if (name.find('\n') == std::string::npos || name.size() < 2) {
         std::ifstream output(log);
         std::string line;
-        for (std::string next; std::getline(output, next);) {
-            if (!next.empty()) line = next;
-        }
+        while (std::getline(output, line) && output.peek() != EOF) {}
         whyNot = "sway did not start headless: " + line;
         return nullptr;
     }

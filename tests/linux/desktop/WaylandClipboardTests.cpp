@@ -5,10 +5,9 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,8 +16,6 @@
 #include "platform/linux/desktop/WaylandClipboard.h"
 #include "tests/linux/desktop/HeadlessCompositor.h"
 #include "tests/linux/desktop/XvfbServer.h"
-
-extern char** environ;
 
 namespace quorvel::linux_backend {
 namespace {
@@ -171,13 +168,12 @@ TEST_F(WaylandClipboardTest, WhatWeWriteIsWhatOthersPasteWithEveryType)
 TEST_F(WaylandClipboardTest, AnOwnerThatDoesNotAnswerYieldsNothingWithinTheTimeout)
 {
     const std::int64_t start = clipboard->changeCount();
+    // An owner that stops answering once its selection is set.
     const std::string display = "WAYLAND_DISPLAY=" + compositor->displayName;
-    std::vector<char*> environment = {const_cast<char*>(display.c_str())};
-    for (char** entry = environ; *entry != nullptr; ++entry) environment.push_back(*entry);
-    environment.push_back(nullptr);
-    const char* argv[] = {"wl-copy", "--foreground", "--type", "application/x-stalled", "never sent", nullptr};
+    char* const environment[] = {const_cast<char*>(display.c_str()), nullptr};
+    const char* argv[] = {"wl-copy", "--foreground", "--type", "application/x-stalled", "never", nullptr};
     pid_t owner = -1;
-    ASSERT_EQ(posix_spawnp(&owner, "wl-copy", nullptr, nullptr, const_cast<char**>(argv), environment.data()), 0);
+    ASSERT_EQ(posix_spawnp(&owner, "wl-copy", nullptr, nullptr, const_cast<char* const*>(argv), environment), 0);
     const bool taken = countReaches(start + 1);
     ::kill(owner, SIGSTOP);
 
