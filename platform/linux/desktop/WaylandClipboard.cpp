@@ -440,8 +440,8 @@ void WaylandClipboard::dropOffer(wl_proxy* proxy)
 void WaylandClipboard::announceSelection(wl_proxy* proxy)
 {
     std::unique_ptr<Offer> offer;
-    const auto introduced =
-        std::find_if(introduced_.begin(), introduced_.end(), [&](const auto& entry) { return entry->proxy.get() == proxy; });
+    const auto introduced = std::find_if(introduced_.begin(), introduced_.end(),
+                                         [&](const auto& entry) { return entry->proxy.get() == proxy; });
     if (introduced != introduced_.end()) {
         offer = std::move(*introduced);
         introduced_.erase(introduced);
@@ -475,8 +475,9 @@ void WaylandClipboard::serve(wl_proxy* source, const std::string& type, UniqueFd
     };
     if (type == marker_) {
         bytes = std::make_shared<const platform::Bytes>();
-    } else if (!(bytes = find(type)) && type == textAlias) {
-        bytes = find("UTF8_STRING");
+    } else {
+        bytes = find(type);
+        if (!bytes && type == textAlias) bytes = find("UTF8_STRING");
     }
     if (!bytes) return;  // closing the pipe tells the reader there is nothing
 
@@ -488,8 +489,8 @@ void WaylandClipboard::serve(wl_proxy* source, const std::string& type, UniqueFd
     // The rest goes out whenever the reader has made room.
     Transfer& waiting = transfers_.emplace_back(std::move(transfer));
     waiting.watch.reset(g_unix_fd_source_new(waiting.fd.get(), G_IO_OUT));
-    g_source_set_callback(waiting.watch.get(), reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(&Events::writable)),
-                          this, nullptr);
+    const auto writable = reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(&Events::writable));
+    g_source_set_callback(waiting.watch.get(), writable, this, nullptr);
     g_source_attach(waiting.watch.get(), context_);
 }
 

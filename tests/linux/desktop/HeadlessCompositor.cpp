@@ -65,9 +65,9 @@ std::unique_ptr<HeadlessCompositor> HeadlessCompositor::start(std::string& whyNo
         ::dup2(devNull, 0);
         ::dup2(logFile, 1);
         ::dup2(logFile, 2);
-        if (dropRoot && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)) {
-            ::_exit(126);
-        }
+        const bool dropped = !dropRoot || (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 &&
+                                           ::setuid(nobody->pw_uid) == 0);
+        if (!dropped) ::_exit(126);
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // after the change of user, which clears it
         ::execvpe("sway", const_cast<char* const*>(argv.data()), envp.data());
         ::_exit(127);

@@ -14,7 +14,10 @@ struct HeadlessCompositor {
     ~HeadlessCompositor();
 
     // What a client needs in its environment to reach this compositor.
-    std::string environment() const { return "WAYLAND_DISPLAY=" + displayName + " XDG_RUNTIME_DIR=" + directory + "/run"; }
+    std::string environment() const
+    {
+        return "WAYLAND_DISPLAY=" + displayName + " XDG_RUNTIME_DIR=" + directory + "/run";
+    }
 
     pid_t pid = -1;
     std::string directory;    // removed on stop

@@ -150,7 +150,9 @@ TEST_F(WaylandClipboardTest, WhatWeWriteIsWhatOthersPasteWithEveryType)
     std::istringstream listed(paste("--list-types"));
     std::vector<std::string> offered;
     for (std::string line; std::getline(listed, line);) offered.push_back(line);
-    for (const std::string& type : written) EXPECT_NE(std::find(offered.begin(), offered.end(), type), offered.end()) << type;
+    for (const std::string& type : written) {
+        EXPECT_NE(std::find(offered.begin(), offered.end(), type), offered.end()) << type;
+    }
     EXPECT_EQ(paste("--no-newline --type text/html"), "<b>one</b>");
     // A reader that leaves early must neither stop us serving nor raise SIGPIPE here.
     EXPECT_EQ(bytes(paste("--type application/x-blob | head -c 10")), Bytes(large.begin(), large.begin() + 10));
