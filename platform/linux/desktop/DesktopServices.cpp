@@ -14,6 +14,7 @@
 #include "platform/linux/desktop/KdeKeyboardLayouts.h"
 #include "platform/linux/desktop/LauncherShortcutReader.h"
 #include "platform/linux/desktop/SessionlessServices.h"
+#include "platform/linux/desktop/WaylandClipboard.h"
 #include "platform/linux/desktop/X11Clipboard.h"
 #include "platform/linux/desktop/XkbInputSources.h"
 
@@ -54,6 +55,22 @@ std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources(platform::E
     return std::make_unique<InputSourceChain>(std::move(members));
 }
 
+// On Wayland the compositor's clipboard is the real one; Xwayland's CLIPBOARD selection
+// follows it only as far as the compositor bridges the two (GNOME's offers no
+// data-control protocol, so there it is the way in).
+std::unique_ptr<platform::Pasteboard> pasteboard(GMainContext* context)
+{
+    if (waylandSession()) {
+        if (auto wayland = WaylandClipboard::connect(context)) {
+            return wayland;
+        }
+    }
+    if (auto x11 = X11Clipboard::connect(context)) {
+        return x11;
+    }
+    return std::make_unique<SessionlessPasteboard>();
+}
+
 }  // namespace
 
 DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap& eventTap)
@@ -61,11 +78,7 @@ DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap
     DesktopServices services;
     services.workspace = std::make_unique<GioWorkspace>(EwmhApplications::connect(context));
     services.applicationBundles = DesktopEntryBundles::forCurrentUser();
-    if (auto clipboard = X11Clipboard::connect(context)) {
-        services.pasteboard = std::move(clipboard);
-    } else {
-        services.pasteboard = std::make_unique<SessionlessPasteboard>();
-    }
+    services.pasteboard = pasteboard(context);
     services.keyboardInputSources = keyboardInputSources(eventTap);
     services.preferenceReader = LauncherShortcutReader::forCurrentSession();
     return services;

@@ -23,7 +23,8 @@ struct DesktopServices {
 };
 
 // Chooses each service by what the session offers: X11 (directly or through
-// Xwayland) for running applications and the clipboard; for input sources GNOME's
+// Xwayland) for running applications; the Wayland clipboard where the compositor offers
+// data control, else X11's; for input sources GNOME's
 // settings with its switch chord (pressed on `eventTap`) on a GNOME desktop, else
 // fcitx5, IBus, KDE's layouts service or, on X11 sessions, XKB groups, whichever is in
 // use at the time of the action. Callbacks and selection requests are served from
