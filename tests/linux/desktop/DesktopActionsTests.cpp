@@ -19,6 +19,7 @@
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/FakePreferenceReader.h"
 #include "tests/fakes/FakeProcessLauncher.h"
+#include "tests/linux/desktop/HeadlessCompositor.h"
 #include "tests/linux/desktop/XvfbServer.h"
 
 namespace quorvel::testing {
@@ -141,6 +142,26 @@ TEST_F(DesktopActionsTest, SnippetIsPastedWithCtrlVThenTheOtherOwnersClipboardCo
     EXPECT_EQ(shell("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
     mainQueue.advance(0.01);
     EXPECT_EQ(shell("xclip -o -selection clipboard"), "copied before");
+    EXPECT_EQ(alertSound.beeps, 0);
+}
+
+TEST_F(DesktopActionsTest, OnACompositorWithDataControlTheSnippetGoesThroughItsOwnClipboard)
+{
+    std::string whyNot;
+    const auto compositor = HeadlessCompositor::start(whyNot);
+    if (!compositor) GTEST_SKIP() << whyNot;
+    ::setenv("WAYLAND_DISPLAY", compositor->displayName.c_str(), 1);
+    desktop = linux_backend::connectDesktopServices(context, eventTap);
+    ::unsetenv("WAYLAND_DISPLAY");
+    const std::string wayland = compositor->environment() + " ";
+
+    const auto before = desktop.pasteboard->changeCount();
+    EXPECT_EQ(shell(wayland + "sh -c 'printf \"copied before\" | wl-copy'"), "");
+    ASSERT_TRUE(iterateUntil(context, [&] { return desktop.pasteboard->changeCount() > before; }));
+    run(Kind::TextSnippet{"Kind regards,\nQ"});
+    EXPECT_EQ(shell(wayland + "wl-paste -n"), "Kind regards,\nQ");
+    mainQueue.advance(0.8);
+    EXPECT_EQ(shell(wayland + "wl-paste -n"), "copied before");
     EXPECT_EQ(alertSound.beeps, 0);
 }
 
