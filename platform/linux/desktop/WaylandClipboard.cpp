@@ -165,8 +165,6 @@ std::optional<std::size_t> writeSome(int fd, const std::uint8_t* bytes, std::siz
 
 // ---- ownership ---------------------------------------------------------------
 
-void WaylandClipboard::DisplayDeleter::operator()(wl_display* display) const { wl_display_disconnect(display); }
-
 template <std::uint32_t DestroyOpcode>
 void WaylandClipboard::RequestDeleter<DestroyOpcode>::operator()(wl_proxy* proxy) const
 {
@@ -187,7 +185,6 @@ struct WaylandClipboard::Events {
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t version);
     static void globalRemove(void*, wl_registry*, std::uint32_t) {}
-    static void syncDone(void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }
 
     static void dataOffer(void* data, wl_proxy*, wl_proxy* offer)
     {
@@ -200,7 +197,7 @@ struct WaylandClipboard::Events {
     static void finished(void* data, wl_proxy*)
     {
         // The seat is gone: this device is inert for good.
-        static_cast<WaylandClipboard*>(data)->finished_ = true;
+        static_cast<WaylandClipboard*>(data)->display_->retire();
     }
     static void primarySelection(void* data, wl_proxy*, wl_proxy* offer)
     {
@@ -229,7 +226,6 @@ struct WaylandClipboard::Events {
     };
 
     static constexpr wl_registry_listener registry = {&global, &globalRemove};
-    static constexpr wl_callback_listener sync = {&syncDone};
     static constexpr DeviceListener device = {&dataOffer, &selection, &finished, &primarySelection};
     static constexpr OfferListener offer = {&offerType};
     static constexpr SourceListener source = {&send, &cancelled};
@@ -246,72 +242,17 @@ void WaylandClipboard::Events::global(void* data, wl_registry*, std::uint32_t na
     }
 }
 
-// Watches the display's socket on the main context. Reading follows libwayland's
-// prepare/read protocol so that nobody else's read of the same display is disturbed.
-struct WaylandClipboard::DisplayWatch {
-    GSource base;
-    WaylandClipboard* owner;
-    gpointer tag;
-    bool readPrepared;
-
-    static DisplayWatch* of(GSource* source) { return reinterpret_cast<DisplayWatch*>(source); }
-
-    static gboolean prepare(GSource* source, gint* timeout)
-    {
-        *timeout = -1;
-        WaylandClipboard* owner = of(source)->owner;
-        if (owner == nullptr) return FALSE;
-        owner->cancelPreparedRead();  // left over from an iteration that never reached its check
-        if (owner->broken()) {
-            // A dead (or finished) connection stays readable with nobody reading it:
-            // watching it would only spin.
-            if (of(source)->tag != nullptr) g_source_remove_unix_fd(source, of(source)->tag);
-            of(source)->tag = nullptr;
-            return FALSE;
-        }
-        wl_display* display = owner->display_.get();
-        if (wl_display_prepare_read(display) != 0) return TRUE;  // events wait in the queue
-        of(source)->readPrepared = true;
-        const bool backlog = wl_display_flush(display) < 0 && errno == EAGAIN;
-        g_source_modify_unix_fd(source, of(source)->tag,
-                                static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP | (backlog ? G_IO_OUT : 0)));
-        return FALSE;
-    }
-    static gboolean check(GSource* source)
-    {
-        DisplayWatch* self = of(source);
-        if (self->owner == nullptr || !self->readPrepared) return FALSE;
-        self->readPrepared = false;
-        wl_display* display = self->owner->display_.get();
-        const GIOCondition ready = g_source_query_unix_fd(source, self->tag);
-        if ((ready & (G_IO_IN | G_IO_ERR | G_IO_HUP)) != 0) {
-            wl_display_read_events(display);
-            return TRUE;
-        }
-        wl_display_cancel_read(display);
-        return (ready & G_IO_OUT) != 0;
-    }
-    static gboolean dispatch(GSource* source, GSourceFunc, gpointer)
-    {
-        WaylandClipboard* owner = of(source)->owner;
-        if (owner == nullptr) return G_SOURCE_CONTINUE;
-        wl_display_dispatch_pending(owner->display_.get());
-        wl_display_flush(owner->display_.get());
-        return G_SOURCE_CONTINUE;
-    }
-};
-
 // ---- connecting ------------------------------------------------------------------
 
 std::unique_ptr<WaylandClipboard> WaylandClipboard::connect(GMainContext* context, const std::string& displayName,
                                                             std::chrono::milliseconds readTimeout)
 {
     std::unique_ptr<WaylandClipboard> clipboard(new WaylandClipboard(context, readTimeout));
-    clipboard->display_.reset(wl_display_connect(displayName.empty() ? nullptr : displayName.c_str()));
+    clipboard->display_ = WaylandDisplaySource::connect(displayName);
     if (!clipboard->display_) return nullptr;
 
     Events::Globals globals;
-    globals.registry = wl_display_get_registry(clipboard->display_.get());
+    globals.registry = wl_display_get_registry(clipboard->display_->display());
     const ProxyPointer registry(reinterpret_cast<wl_proxy*>(globals.registry));
     wl_registry_add_listener(globals.registry, &Events::registry, &globals);
     if (!clipboard->catchUp() || !globals.seat) return nullptr;
@@ -333,15 +274,7 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::connect(GMainContext* contex
     if (!clipboard->catchUp()) return nullptr;
     clipboard->initialSelectionSeen_ = true;
 
-    static GSourceFuncs functions = {&DisplayWatch::prepare, &DisplayWatch::check, &DisplayWatch::dispatch,
-                                     nullptr, nullptr, nullptr};
-    clipboard->watch_.reset(g_source_new(&functions, sizeof(DisplayWatch)));
-    DisplayWatch* watch = DisplayWatch::of(clipboard->watch_.get());
-    watch->owner = clipboard.get();
-    watch->tag = g_source_add_unix_fd(clipboard->watch_.get(), wl_display_get_fd(clipboard->display_.get()),
-                                      static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP));
-    watch->readPrepared = false;
-    g_source_attach(clipboard->watch_.get(), context);
+    clipboard->display_->attach(context);
     return clipboard;
 }
 
@@ -352,11 +285,6 @@ WaylandClipboard::WaylandClipboard(GMainContext* context, std::chrono::milliseco
 
 WaylandClipboard::~WaylandClipboard()
 {
-    if (watch_) {
-        cancelPreparedRead();
-        DisplayWatch::of(watch_.get())->owner = nullptr;
-        watch_.reset();
-    }
     transfers_.clear();
     source_.reset();
     selection_.reset();
@@ -364,63 +292,16 @@ WaylandClipboard::~WaylandClipboard()
     device_.reset();
     manager_.reset();
     seat_.reset();
-    if (display_) wl_display_flush(display_.get());
+    display_.reset();  // sends the destructors above
 }
 
 // ---- the connection -----------------------------------------------------------------
 
-bool WaylandClipboard::broken() const { return finished_ || !display_ || wl_display_get_error(display_.get()) != 0; }
-
-void WaylandClipboard::cancelPreparedRead()
-{
-    if (!watch_) return;
-    DisplayWatch* watch = DisplayWatch::of(watch_.get());
-    if (watch->readPrepared) {
-        wl_display_cancel_read(display_.get());
-        watch->readPrepared = false;
-    }
-}
-
-bool WaylandClipboard::flushBefore(Clock::time_point deadline)
-{
-    wl_display* display = display_.get();
-    while (wl_display_flush(display) < 0) {
-        if (errno != EAGAIN) return false;
-        pollfd descriptor{wl_display_get_fd(display), POLLOUT, 0};
-        if (::poll(&descriptor, 1, millisecondsUntil(deadline)) <= 0) return false;
-    }
-    return true;
-}
+bool WaylandClipboard::broken() const { return !display_ || display_->broken(); }
 
 // Makes every event the compositor sent before it answers a sync visible, so that
 // the selection, the change count and the ownership are current.
-bool WaylandClipboard::catchUp()
-{
-    if (broken()) return false;
-    cancelPreparedRead();
-    wl_display* display = display_.get();
-    bool done = false;
-    const ProxyPointer callback(reinterpret_cast<wl_proxy*>(wl_display_sync(display)));
-    wl_callback_add_listener(reinterpret_cast<wl_callback*>(callback.get()), &Events::sync, &done);
-    const Clock::time_point deadline = Clock::now() + readTimeout_;
-    while (!done && !broken()) {
-        if (wl_display_prepare_read(display) != 0) {
-            wl_display_dispatch_pending(display);
-            continue;
-        }
-        // A compositor that hung up fails the flush without marking the connection
-        // dead; reading shows the hang-up.
-        flushBefore(deadline);
-        pollfd descriptor{wl_display_get_fd(display), POLLIN, 0};
-        if (::poll(&descriptor, 1, millisecondsUntil(deadline)) <= 0) {
-            wl_display_cancel_read(display);
-            break;
-        }
-        if (wl_display_read_events(display) < 0) break;
-        wl_display_dispatch_pending(display);
-    }
-    return done && !broken();
-}
+bool WaylandClipboard::catchUp() { return display_ && display_->roundtrip(readTimeout_); }
 
 // ---- the selection --------------------------------------------------------------------
 
@@ -566,7 +447,7 @@ std::optional<platform::Bytes> WaylandClipboard::receive(Offer& offer, const std
                                0, type.c_str(), writeEnd.get());
     }
     Clock::time_point deadline = Clock::now() + readTimeout_;
-    if (!flushBefore(deadline)) return std::nullopt;
+    if (!display_->flushBefore(deadline)) return std::nullopt;
 
     platform::Bytes received;
     std::array<std::uint8_t, 64 * 1024> buffer;

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/Pasteboard.h"
+#include "platform/linux/desktop/WaylandDisplaySource.h"
 #include "platform/linux/multitouch/UniqueFd.h"
 
-struct wl_display;
 struct wl_proxy;
 
 namespace quorvel::linux_backend {
@@ -50,9 +50,6 @@ public:
     struct Protocol;
 
 private:
-    struct DisplayDeleter {
-        void operator()(wl_display* display) const;
-    };
     // Protocol objects that end with a destructor request of the given opcode.
     template <std::uint32_t DestroyOpcode>
     struct RequestDeleter {
@@ -88,14 +85,11 @@ private:
     };
 
     struct Events;
-    struct DisplayWatch;
 
     WaylandClipboard(GMainContext* context, std::chrono::milliseconds readTimeout);
 
     bool broken() const;
     bool catchUp();
-    bool flushBefore(std::chrono::steady_clock::time_point deadline);
-    void cancelPreparedRead();
     bool takeSelection(Offered offered);
 
     void introduceOffer(wl_proxy* proxy);
@@ -110,7 +104,7 @@ private:
     GMainContext* context_;
     std::chrono::milliseconds readTimeout_;
     std::string marker_;
-    std::unique_ptr<wl_display, DisplayDeleter> display_;
+    std::unique_ptr<WaylandDisplaySource> display_;
     const Protocol* protocol_ = nullptr;
     ProxyPointer seat_;
     std::unique_ptr<wl_proxy, RequestDeleter<2>> manager_;
@@ -123,8 +117,6 @@ private:
     std::int64_t changeCount_ = 0;
     bool initialSelectionSeen_ = false;
     bool clearing_ = false;
-    bool finished_ = false;
-    GSourcePointer watch_;
 };
 
 }  // namespace quorvel::linux_backend
