@@ -15,6 +15,7 @@
 #include "platform/linux/desktop/LauncherShortcutReader.h"
 #include "platform/linux/desktop/SessionlessServices.h"
 #include "platform/linux/desktop/WaylandClipboard.h"
+#include "platform/linux/desktop/WaylandToplevels.h"
 #include "platform/linux/desktop/X11Clipboard.h"
 #include "platform/linux/desktop/XkbInputSources.h"
 
@@ -55,6 +56,18 @@ std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources(platform::E
     return std::make_unique<InputSourceChain>(std::move(members));
 }
 
+// wlroots-based compositors tell their windows to clients; elsewhere only Xwayland's
+// windows can be seen, through EWMH.
+std::unique_ptr<RunningApplicationSource> runningApplications(GMainContext* context)
+{
+    if (waylandSession()) {
+        if (auto toplevels = WaylandToplevels::connect(context)) {
+            return toplevels;
+        }
+    }
+    return EwmhApplications::connect(context);
+}
+
 // On Wayland the compositor's clipboard is the real one; Xwayland's CLIPBOARD selection
 // follows it only as far as the compositor bridges the two (GNOME's offers no
 // data-control protocol, so there it is the way in).
@@ -76,7 +89,7 @@ std::unique_ptr<platform::Pasteboard> pasteboard(GMainContext* context)
 DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap& eventTap)
 {
     DesktopServices services;
-    services.workspace = std::make_unique<GioWorkspace>(EwmhApplications::connect(context));
+    services.workspace = std::make_unique<GioWorkspace>(runningApplications(context));
     services.applicationBundles = DesktopEntryBundles::forCurrentUser();
     services.pasteboard = pasteboard(context);
     services.keyboardInputSources = keyboardInputSources(eventTap);

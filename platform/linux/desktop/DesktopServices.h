@@ -22,7 +22,8 @@ struct DesktopServices {
     std::unique_ptr<platform::PreferenceReader> preferenceReader;
 };
 
-// Chooses each service by what the session offers: X11 (directly or through
+// Chooses each service by what the session offers: the compositor's foreign-toplevel
+// management on wlroots-based Wayland compositors, else X11 (directly or through
 // Xwayland) for running applications; the Wayland clipboard where the compositor offers
 // data control, else X11's; for input sources GNOME's
 // settings with its switch chord (pressed on `eventTap`) on a GNOME desktop, else

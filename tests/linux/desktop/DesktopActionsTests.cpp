@@ -20,6 +20,7 @@
 #include "tests/fakes/FakePreferenceReader.h"
 #include "tests/fakes/FakeProcessLauncher.h"
 #include "tests/linux/desktop/HeadlessCompositor.h"
+#include "tests/linux/desktop/WaylandTestWindows.h"
 #include "tests/linux/desktop/XvfbServer.h"
 
 namespace quorvel::testing {
@@ -145,7 +146,8 @@ TEST_F(DesktopActionsTest, SnippetIsPastedWithCtrlVThenTheOtherOwnersClipboardCo
     EXPECT_EQ(alertSound.beeps, 0);
 }
 
-TEST_F(DesktopActionsTest, OnACompositorWithDataControlTheSnippetGoesThroughItsOwnClipboard)
+// sway offers data control and foreign-toplevel management: the agent uses both.
+TEST_F(DesktopActionsTest, OnAWlrootsCompositorTheSnippetAndTheFrontApplicationComeFromIt)
 {
     std::string whyNot;
     const auto compositor = HeadlessCompositor::start(whyNot);
@@ -163,6 +165,14 @@ TEST_F(DesktopActionsTest, OnACompositorWithDataControlTheSnippetGoesThroughItsO
     mainQueue.advance(0.8);
     EXPECT_EQ(shell(wayland + "wl-paste -n"), "copied before");
     EXPECT_EQ(alertSound.beeps, 0);
+
+    const auto windows = WaylandTestWindows::connect(context, compositor->displayName);
+    ASSERT_NE(windows, nullptr);
+    windows->open("org.example.Marker");
+    EXPECT_TRUE(iterateUntil(context, [&] {
+        const auto front = desktop.workspace->frontmostApplication();
+        return front && front->bundleIdentifier == "org.example.Marker";
+    }));
 }
 
 }  // namespace
