@@ -39,3 +39,28 @@ function(quorvel_test)
   string(REPLACE ";" "-" label "${T_LABELS}")
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${label}")
 endfunction()
+
+# quorvel_wayland_protocol_code(OUT_VAR DIR XML...): generates the client header and code of
+# each Wayland protocol file into DIR with wayland-scanner; OUT_VAR lists the generated files.
+function(quorvel_wayland_protocol_code OUT_VAR DIR)
+  find_package(PkgConfig REQUIRED)
+  pkg_get_variable(scanner wayland-scanner wayland_scanner)
+  if(NOT scanner)
+    message(FATAL_ERROR "wayland-scanner was not found (Debian: libwayland-dev)")
+  endif()
+  set(generated)
+  foreach(xml ${ARGN})
+    get_filename_component(protocol "${xml}" NAME_WE)
+    set(header "${DIR}/${protocol}-client-protocol.h")
+    set(code "${DIR}/${protocol}-protocol.c")
+    add_custom_command(
+      OUTPUT "${header}" "${code}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${DIR}"
+      COMMAND ${scanner} client-header "${xml}" "${header}"
+      COMMAND ${scanner} private-code "${xml}" "${code}"
+      DEPENDS "${xml}"
+      VERBATIM)
+    list(APPEND generated "${header}" "${code}")
+  endforeach()
+  set(${OUT_VAR} ${generated} PARENT_SCOPE)
+endfunction()
