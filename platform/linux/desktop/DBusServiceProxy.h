@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 
@@ -18,21 +18,21 @@ namespace quorvel::linux_backend {
 class DBusServiceProxy {
 public:
     // A fresh connection to the bus, or nothing when it cannot be reached.
-    using Connector = std::function<GObjectPointer<GDBusConnection>()>;
+    using Connector = std::function<GObjectPtr<GDBusConnection>()>;
 
     DBusServiceProxy(Connector connector, std::string service, std::string path, std::string interface,
                      std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
 
     // The reply, or nothing when the bus, the service or the method failed or the reply
     // is not of `replyType` (any type when null). `parameters` is consumed when floating.
-    GVariantPointer call(const char* method, GVariant* parameters, const char* replyType);
+    GVariantPtr call(const char* method, GVariant* parameters, const char* replyType);
     // A property of the interface, unboxed; nothing when it cannot be read.
-    GVariantPointer property(const char* name);
+    GVariantPtr property(const char* name);
 
     // The user's session bus.
-    static GObjectPointer<GDBusConnection> sessionBus();
+    static GObjectPtr<GDBusConnection> sessionBus();
     // A message bus at `address`, nothing when it cannot be reached.
-    static GObjectPointer<GDBusConnection> busAt(const std::string& address);
+    static GObjectPtr<GDBusConnection> busAt(const std::string& address);
 
 private:
     GDBusConnection* connection();
@@ -40,7 +40,7 @@ private:
     Connector connector_;
     std::string service_, path_, interface_;
     std::chrono::milliseconds timeout_;
-    GObjectPointer<GDBusConnection> connection_;
+    GObjectPtr<GDBusConnection> connection_;
 };
 
 }  // namespace quorvel::linux_backend

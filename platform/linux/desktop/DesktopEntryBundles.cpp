@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "platform/linux/desktop/DesktopEntryLocations.h"
-#include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -77,7 +77,7 @@ private:
 
 std::optional<std::string> keyFileString(GKeyFile* file, const char* key)
 {
-    GCharPointer value(g_key_file_get_string(file, entryGroup, key, nullptr));
+    GCharPtr value(g_key_file_get_string(file, entryGroup, key, nullptr));
     return value ? std::optional<std::string>(value.get()) : std::nullopt;
 }
 
@@ -94,7 +94,7 @@ bool keyFileTrue(GKeyFile* file, const char* key)
 bool desktopNamesValid(GKeyFile* file, const char* key)
 {
     gsize count = 0;
-    GStrvPointer names(g_key_file_get_string_list(file, entryGroup, key, &count, nullptr));
+    GStrvPtr names(g_key_file_get_string_list(file, entryGroup, key, &count, nullptr));
     for (gsize i = 0; names && i < count; ++i) {
         for (const char* c = names.get()[i]; *c != '\0'; ++c) {
             if (!g_ascii_isalnum(*c) && *c != '-' && *c != '_') {
@@ -149,7 +149,7 @@ std::unique_ptr<platform::DirectoryEnumerator> DesktopEntryBundles::enumerator(c
 
 std::optional<platform::BundleInfo> DesktopEntryBundles::openBundle(const std::string& path)
 {
-    GKeyFilePointer file(g_key_file_new());
+    GKeyFilePtr file(g_key_file_new());
     if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr) ||
         !isLaunchableApplication(file.get())) {
         return std::nullopt;
@@ -159,7 +159,7 @@ std::optional<platform::BundleInfo> DesktopEntryBundles::openBundle(const std::s
     info.bundleIdentifier = desktopFileId(path, roots_);
     if (const std::optional<std::string> name = keyFileString(file.get(), "Name")) {
         info.infoDictionary = platform::PropertyValue::Dictionary{{"CFBundleName", {*name}}};
-        GCharPointer localized(g_key_file_get_locale_string(file.get(), entryGroup, "Name", nullptr, nullptr));
+        GCharPtr localized(g_key_file_get_locale_string(file.get(), entryGroup, "Name", nullptr, nullptr));
         if (localized) {
             info.localizedInfoDictionary = platform::PropertyValue::Dictionary{
                 {"CFBundleDisplayName", {std::string(localized.get())}}, {"CFBundleName", {*name}}};
@@ -175,8 +175,8 @@ int DesktopEntryBundles::localizedCaseInsensitiveCompare(const std::string& a, c
         const int order = a.compare(b);
         return (order > 0) - (order < 0);
     }
-    GCharPointer foldedA(g_utf8_casefold(a.data(), static_cast<gssize>(a.size())));
-    GCharPointer foldedB(g_utf8_casefold(b.data(), static_cast<gssize>(b.size())));
+    GCharPtr foldedA(g_utf8_casefold(a.data(), static_cast<gssize>(a.size())));
+    GCharPtr foldedB(g_utf8_casefold(b.data(), static_cast<gssize>(b.size())));
     const int order = g_utf8_collate(foldedA.get(), foldedB.get());
     return (order > 0) - (order < 0);
 }

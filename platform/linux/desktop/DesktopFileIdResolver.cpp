@@ -3,7 +3,7 @@
 #include <gio/gdesktopappinfo.h>
 
 #include "platform/linux/desktop/DesktopEntryLocations.h"
-#include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -31,7 +31,7 @@ bool DesktopFileIdResolver::installed(const std::string& id)
     if (id.empty() || id.find('/') != std::string::npos) {
         return false;
     }
-    GObjectPointer<GDesktopAppInfo> info(g_desktop_app_info_new((id + ".desktop").c_str()));
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new((id + ".desktop").c_str()));
     return info != nullptr;
 }
 
@@ -76,7 +76,7 @@ std::optional<std::string> DesktopFileIdResolver::resolve(const std::optional<st
         }
     }
     if (wmClassName) {
-        GCharPointer lower(g_ascii_strdown(wmClassName->c_str(), -1));
+        GCharPtr lower(g_ascii_strdown(wmClassName->c_str(), -1));
         if (installed(lower.get())) {
             return std::string(lower.get());
         }

@@ -21,13 +21,13 @@ Fcitx5InputSources::Fcitx5InputSources(DBusServiceProxy::Connector connector)
 
 std::optional<std::vector<platform::InputSource>> Fcitx5InputSources::keyboardInputSourceList(bool)
 {
-    const GVariantPointer group = controller_.call("CurrentInputMethodGroup", nullptr, "(s)");
+    const GVariantPtr group = controller_.call("CurrentInputMethodGroup", nullptr, "(s)");
     if (!group) {
         return std::nullopt;
     }
     const gchar* groupName = nullptr;
     g_variant_get(group.get(), "(&s)", &groupName);
-    const GVariantPointer info = controller_.call("InputMethodGroupInfo", g_variant_new("(s)", groupName), "(sa(ss))");
+    const GVariantPtr info = controller_.call("InputMethodGroupInfo", g_variant_new("(s)", groupName), "(sa(ss))");
     if (!info) {
         return std::nullopt;
     }
@@ -44,7 +44,7 @@ std::optional<std::vector<platform::InputSource>> Fcitx5InputSources::keyboardIn
 
 std::optional<platform::InputSource> Fcitx5InputSources::currentKeyboardInputSource()
 {
-    const GVariantPointer current = controller_.call("CurrentInputMethod", nullptr, "(s)");
+    const GVariantPtr current = controller_.call("CurrentInputMethod", nullptr, "(s)");
     if (!current) {
         return std::nullopt;
     }

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "platform/linux/desktop/DesktopEntryLocations.h"
-#include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -29,7 +29,7 @@ std::optional<std::string> locationOf(GAppInfo* info)
 
 std::optional<std::string> installedLocation(const std::string& desktopId)
 {
-    GObjectPointer<GDesktopAppInfo> info(g_desktop_app_info_new(desktopId.c_str()));
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new(desktopId.c_str()));
     return locationOf(info ? G_APP_INFO(info.get()) : nullptr);
 }
 
@@ -40,7 +40,7 @@ GioWorkspace::GioWorkspace(std::unique_ptr<RunningApplicationSource> running) : 
 std::optional<std::string> GioWorkspace::urlForApplication(const std::string& bundleIdentifier)
 {
     if (bundleIdentifier == systemBrowserIdentifier) {
-        GObjectPointer<GAppInfo> handler(g_app_info_get_default_for_uri_scheme("https"));
+        GObjectPtr<GAppInfo> handler(g_app_info_get_default_for_uri_scheme("https"));
         return locationOf(handler.get());
     }
     if (bundleIdentifier == searchLauncherIdentifier) {
@@ -59,7 +59,7 @@ std::optional<std::string> GioWorkspace::urlForApplication(const std::string& bu
 
 void GioWorkspace::openApplication(const std::string& applicationLocation)
 {
-    GObjectPointer<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(applicationLocation.c_str()));
+    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(applicationLocation.c_str()));
     if (!info) {
         return;  // not a desktop entry (the reference platform's launcher path, say)
     }
@@ -72,7 +72,7 @@ void GioWorkspace::openApplication(const std::string& applicationLocation)
     if (running_ && bundleIdentifier && running_->activate(*bundleIdentifier)) {
         return;
     }
-    GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());
+    GObjectPtr<GAppLaunchContext> context(g_app_launch_context_new());
     GError* error = nullptr;
     g_app_info_launch(G_APP_INFO(info.get()), nullptr, context.get(), &error);
     g_clear_error(&error);
@@ -81,7 +81,7 @@ void GioWorkspace::openApplication(const std::string& applicationLocation)
 std::optional<std::string> GioWorkspace::parseURL(const std::string& text)
 {
     GError* error = nullptr;
-    GUriPointer uri(g_uri_parse(text.c_str(), G_URI_FLAGS_NONE, &error));
+    GUriPtr uri(g_uri_parse(text.c_str(), G_URI_FLAGS_NONE, &error));
     g_clear_error(&error);
     if (!uri) {
         return std::nullopt;
@@ -96,7 +96,7 @@ std::optional<std::string> GioWorkspace::parseURL(const std::string& text)
 
 bool GioWorkspace::openURL(const std::string& url)
 {
-    GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());
+    GObjectPtr<GAppLaunchContext> context(g_app_launch_context_new());
     GError* error = nullptr;
     const bool opened = g_app_info_launch_default_for_uri(url.c_str(), context.get(), &error) != FALSE;
     g_clear_error(&error);

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/GLibHandles.h"
 #include "platform/linux/desktop/LauncherShortcutReader.h"
 
 namespace quorvel::linux_backend {
@@ -54,8 +54,8 @@ std::unique_ptr<GnomeInputSources> GnomeInputSources::fromInstalledSettings(plat
             const bool hasKey = g_settings_schema_has_key(found, key.c_str()) != FALSE;
             std::optional<std::vector<std::pair<std::string, std::string>>> entries;
             if (hasKey) {
-                GObjectPointer<GSettings> settings(g_settings_new_full(found, nullptr, nullptr));
-                GVariantPointer value(g_settings_get_value(settings.get(), key.c_str()));
+                GObjectPtr<GSettings> settings(g_settings_new_full(found, nullptr, nullptr));
+                GVariantPtr value(g_settings_get_value(settings.get(), key.c_str()));
                 if (g_variant_is_of_type(value.get(), G_VARIANT_TYPE("a(ss)"))) {
                     entries.emplace();
                     GVariantIter iterator;

@@ -84,7 +84,7 @@ IbusInputSources::IbusInputSources(DBusServiceProxy::Connector connector)
 
 std::unique_ptr<IbusInputSources> IbusInputSources::forCurrentSession()
 {
-    return std::make_unique<IbusInputSources>([]() -> GObjectPointer<GDBusConnection> {
+    return std::make_unique<IbusInputSources>([]() -> GObjectPtr<GDBusConnection> {
         const auto address = busAddress();
         return address ? DBusServiceProxy::busAt(*address) : nullptr;
     });
@@ -105,7 +105,7 @@ std::optional<std::string> IbusInputSources::busAddress()
 
 std::optional<std::vector<platform::InputSource>> IbusInputSources::keyboardInputSourceList(bool)
 {
-    const GVariantPointer engines = daemon_.property("PreloadEngines");
+    const GVariantPtr engines = daemon_.property("PreloadEngines");
     if (!engines || !g_variant_is_of_type(engines.get(), G_VARIANT_TYPE_STRING_ARRAY)) {
         return std::nullopt;
     }
@@ -122,17 +122,17 @@ std::optional<std::vector<platform::InputSource>> IbusInputSources::keyboardInpu
 std::optional<platform::InputSource> IbusInputSources::currentKeyboardInputSource()
 {
     // An engine description is serialised as ("IBusEngineDesc", attachments, name, ...).
-    const GVariantPointer reply = daemon_.call("GetGlobalEngine", nullptr, "(v)");
+    const GVariantPtr reply = daemon_.call("GetGlobalEngine", nullptr, "(v)");
     if (!reply) {
         return std::nullopt;
     }
-    const GVariantPointer boxed(g_variant_get_child_value(reply.get(), 0));
-    const GVariantPointer description(g_variant_get_variant(boxed.get()));
+    const GVariantPtr boxed(g_variant_get_child_value(reply.get(), 0));
+    const GVariantPtr description(g_variant_get_variant(boxed.get()));
     if (!g_variant_is_of_type(description.get(), G_VARIANT_TYPE_TUPLE) || g_variant_n_children(description.get()) < 3) {
         return std::nullopt;
     }
-    const GVariantPointer typeName(g_variant_get_child_value(description.get(), 0));
-    const GVariantPointer name(g_variant_get_child_value(description.get(), 2));
+    const GVariantPtr typeName(g_variant_get_child_value(description.get(), 0));
+    const GVariantPtr name(g_variant_get_child_value(description.get(), 2));
     if (!g_variant_is_of_type(typeName.get(), G_VARIANT_TYPE_STRING) ||
         std::string_view(g_variant_get_string(typeName.get(), nullptr)) != "IBusEngineDesc" ||
         !g_variant_is_of_type(name.get(), G_VARIANT_TYPE_STRING)) {

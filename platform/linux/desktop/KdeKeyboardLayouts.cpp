@@ -34,21 +34,21 @@ KdeKeyboardLayouts::KdeKeyboardLayouts(DBusServiceProxy::Connector connector)
 std::optional<std::vector<platform::InputSource>> KdeKeyboardLayouts::keyboardInputSourceList(bool)
 {
     // Plasma lists (short name, display name, long name); later versions may add fields.
-    const GVariantPointer reply = layouts_.call("getLayoutsList", nullptr, nullptr);
+    const GVariantPtr reply = layouts_.call("getLayoutsList", nullptr, nullptr);
     if (!reply || g_variant_n_children(reply.get()) != 1) {
         return std::nullopt;
     }
-    const GVariantPointer list(g_variant_get_child_value(reply.get(), 0));
+    const GVariantPtr list(g_variant_get_child_value(reply.get(), 0));
     if (!g_variant_is_of_type(list.get(), G_VARIANT_TYPE("a*"))) {
         return std::nullopt;
     }
     std::vector<std::string> shortNames;
     for (gsize index = 0; index < g_variant_n_children(list.get()); ++index) {
-        const GVariantPointer layout(g_variant_get_child_value(list.get(), index));
+        const GVariantPtr layout(g_variant_get_child_value(list.get(), index));
         if (!g_variant_is_container(layout.get()) || g_variant_n_children(layout.get()) == 0) {
             return std::nullopt;
         }
-        const GVariantPointer name(g_variant_get_child_value(layout.get(), 0));
+        const GVariantPtr name(g_variant_get_child_value(layout.get(), 0));
         if (!g_variant_is_of_type(name.get(), G_VARIANT_TYPE_STRING)) {
             return std::nullopt;
         }
@@ -59,7 +59,7 @@ std::optional<std::vector<platform::InputSource>> KdeKeyboardLayouts::keyboardIn
 
 std::optional<platform::InputSource> KdeKeyboardLayouts::currentKeyboardInputSource()
 {
-    const GVariantPointer current = layouts_.call("getLayout", nullptr, "(u)");
+    const GVariantPtr current = layouts_.call("getLayout", nullptr, "(u)");
     const auto sources = keyboardInputSourceList(false);
     if (!current || !sources) {
         return std::nullopt;

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/linux/desktop/CurrentDesktop.h"
-#include "platform/linux/desktop/GLibPointers.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -54,8 +54,8 @@ std::optional<std::vector<std::string>> LauncherShortcutReader::readInstalledSet
     const bool hasKey = g_settings_schema_has_key(found, key.c_str()) != FALSE;
     std::optional<std::vector<std::string>> values;
     if (hasKey) {
-        GObjectPointer<GSettings> settings(g_settings_new_full(found, nullptr, nullptr));
-        GVariantPointer value(g_settings_get_value(settings.get(), key.c_str()));
+        GObjectPtr<GSettings> settings(g_settings_new_full(found, nullptr, nullptr));
+        GVariantPtr value(g_settings_get_value(settings.get(), key.c_str()));
         if (g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING_ARRAY)) {
             values.emplace();
             gsize count = 0;
@@ -89,14 +89,14 @@ std::optional<HotKeyChord> LauncherShortcutReader::gnomeChord()
 
 std::optional<HotKeyChord> LauncherShortcutReader::kdeChord()
 {
-    GKeyFilePointer file(g_key_file_new());
+    GKeyFilePtr file(g_key_file_new());
     if (!g_key_file_load_from_file(file.get(), kdeShortcutsFile_.c_str(), G_KEY_FILE_NONE, nullptr)) {
         return std::nullopt;
     }
     // "_launch=Alt+Space\tAlt+F2\tSearch,default shortcuts,KRunner": the active
     // shortcuts come first, separated by tabs.
     for (const char* group : {"org.kde.krunner.desktop", "krunner"}) {
-        GCharPointer value(g_key_file_get_string(file.get(), group, "_launch", nullptr));
+        GCharPtr value(g_key_file_get_string(file.get(), group, "_launch", nullptr));
         if (!value) {
             continue;
         }

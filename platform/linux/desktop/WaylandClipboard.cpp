@@ -173,12 +173,6 @@ void WaylandClipboard::RequestDeleter<DestroyOpcode>::operator()(wl_proxy* proxy
 
 void WaylandClipboard::ProxyDeleter::operator()(wl_proxy* proxy) const { wl_proxy_destroy(proxy); }
 
-void WaylandClipboard::GSourceDeleter::operator()(GSource* source) const
-{
-    g_source_destroy(source);
-    g_source_unref(source);
-}
-
 // ---- events -------------------------------------------------------------------
 
 struct WaylandClipboard::Events {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/GLibHandles.h"
 #include "platform/Pasteboard.h"
 #include "platform/linux/desktop/WaylandDisplaySource.h"
 #include "platform/linux/multitouch/UniqueFd.h"
@@ -58,11 +59,7 @@ private:
     struct ProxyDeleter {
         void operator()(wl_proxy* proxy) const;
     };
-    struct GSourceDeleter {
-        void operator()(GSource* source) const;
-    };
     using ProxyPointer = std::unique_ptr<wl_proxy, ProxyDeleter>;
-    using GSourcePointer = std::unique_ptr<GSource, GSourceDeleter>;
     using Offered = std::vector<std::pair<std::string, std::shared_ptr<const platform::Bytes>>>;
 
     // What the current (or a just introduced) selection offers.
@@ -81,7 +78,7 @@ private:
         UniqueFd fd;
         std::shared_ptr<const platform::Bytes> data;
         std::size_t offset = 0;
-        GSourcePointer watch;
+        AttachedSource watch;
     };
 
     struct Events;

@@ -29,12 +29,6 @@ struct CallbackDeleter {
 
 void WaylandDisplaySource::DisplayDeleter::operator()(wl_display* display) const { wl_display_disconnect(display); }
 
-void WaylandDisplaySource::GSourceDeleter::operator()(GSource* source) const
-{
-    g_source_destroy(source);
-    g_source_unref(source);
-}
-
 struct WaylandDisplaySource::Watch {
     GSource base;
     WaylandDisplaySource* owner;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/GLibHandles.h"
+
 struct wl_display;
 
 namespace quorvel::linux_backend {
@@ -41,16 +43,13 @@ private:
     struct DisplayDeleter {
         void operator()(wl_display* display) const;
     };
-    struct GSourceDeleter {
-        void operator()(GSource* source) const;
-    };
     struct Watch;
 
     WaylandDisplaySource() = default;
     void cancelPreparedRead();
 
     std::unique_ptr<wl_display, DisplayDeleter> display_;
-    std::unique_ptr<GSource, GSourceDeleter> watch_;
+    AttachedSource watch_;
     bool retired_ = false;
 };
 

@@ -33,12 +33,6 @@ void WaylandToplevels::ManagerDeleter::operator()(zwlr_foreign_toplevel_manager_
     zwlr_foreign_toplevel_manager_v1_destroy(manager);
 }
 
-void WaylandToplevels::GSourceDeleter::operator()(GSource* source) const
-{
-    g_source_destroy(source);
-    g_source_unref(source);
-}
-
 // ---- events -----------------------------------------------------------------------
 
 struct WaylandToplevels::Events {

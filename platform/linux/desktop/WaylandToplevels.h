@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/GLibHandles.h"
 #include "platform/linux/desktop/DesktopFileIdResolver.h"
 #include "platform/linux/desktop/RunningApplicationSource.h"
 #include "platform/linux/desktop/WaylandDisplaySource.h"
@@ -47,9 +48,6 @@ private:
     };
     struct ManagerDeleter {
         void operator()(zwlr_foreign_toplevel_manager_v1* manager) const;
-    };
-    struct GSourceDeleter {
-        void operator()(GSource* source) const;
     };
 
     // A toplevel as of its last `done`; the pending values collect the events before it.
@@ -97,7 +95,7 @@ private:
     std::optional<platform::RunningApplication> lastActivated_;
     // Activations wait here for the main context, even when a query saw them first.
     std::vector<platform::RunningApplication> announcements_;
-    std::unique_ptr<GSource, GSourceDeleter> delivery_;
+    AttachedSource delivery_;
 };
 
 }  // namespace quorvel::linux_backend

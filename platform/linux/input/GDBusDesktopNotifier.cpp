@@ -1,11 +1,12 @@
 #include "platform/linux/input/GDBusDesktopNotifier.h"
 
 #include <gio/gio.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
+
+#include "platform/linux/GLibHandles.h"
+#include "platform/linux/SessionBusAddress.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -18,29 +19,6 @@ constexpr std::uint8_t normalUrgency = 1;
 constexpr gint serverDefaultExpiry = -1;
 constexpr gint replyTimeoutMs = 25'000;
 
-struct ObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-struct VariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-
-// The session bus the desktop runs, if any. A bus is never started for us (no autolaunch):
-// a notification on a bus nobody watches would reach no one.
-std::optional<std::string> sessionBusAddress()
-{
-    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) return address;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        const std::string socket = std::string(runtime) + "/bus";
-        struct stat status {};
-        if (::stat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode)) return "unix:path=" + socket;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 struct GDBusDesktopNotifier::State {
@@ -49,7 +27,7 @@ struct GDBusDesktopNotifier::State {
     GDBusConnection* connection();
 
     platform::Logger logger;
-    std::unique_ptr<GDBusConnection, ObjectUnref> bus;
+    GObjectPtr<GDBusConnection> bus;
     std::uint32_t lastId = 0;  // replaced by the next notification; 0: none yet
 };
 
@@ -64,9 +42,9 @@ void notifyFinished(GObject* source, GAsyncResult* result, gpointer data)
 {
     const std::unique_ptr<PendingCall> call(static_cast<PendingCall*>(data));
     GError* rawError = nullptr;
-    const std::unique_ptr<GVariant, VariantUnref> reply(
+    const GVariantPtr reply(
         g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &rawError));
-    const std::unique_ptr<GError, ErrorFree> error(rawError);
+    const GErrorPtr error(rawError);
     std::optional<std::uint32_t> id;
     if (reply) {
         guint32 value = 0;
@@ -94,7 +72,7 @@ GDBusConnection* GDBusDesktopNotifier::State::connection()
         static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                           G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
         nullptr, nullptr, &rawError));
-    const std::unique_ptr<GError, ErrorFree> error(rawError);
+    const GErrorPtr error(rawError);
     if (!bus) return nullptr;
     // The agent decides when to end, not the bus.
     g_dbus_connection_set_exit_on_close(bus.get(), FALSE);

@@ -1,6 +1,6 @@
 #include "platform/linux/runtime/RandomUuidSource.h"
 
-#include "platform/linux/runtime/GLibHandles.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 

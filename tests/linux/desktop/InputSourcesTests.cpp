@@ -142,7 +142,7 @@ TEST(DBusInputSources, AMissingServiceGivesNoListInsteadOfStartingOneOrHanging)
     EXPECT_EQ(fcitx5.keyboardInputSourceList(false), std::nullopt);
     EXPECT_EQ(kde.currentKeyboardInputSource(), std::nullopt);
     std::vector<std::unique_ptr<platform::KeyboardInputSources>> members;
-    members.push_back(std::make_unique<KdeKeyboardLayouts>([] { return GObjectPointer<GDBusConnection>(); }));
+    members.push_back(std::make_unique<KdeKeyboardLayouts>([] { return GObjectPtr<GDBusConnection>(); }));
     InputSourceChain chain(std::move(members));
     EXPECT_EQ(chain.keyboardInputSourceList(false), std::nullopt);
     EXPECT_EQ(chain.currentKeyboardInputSource(), std::nullopt);

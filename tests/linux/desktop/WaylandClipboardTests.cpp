@@ -34,9 +34,6 @@ Bytes randomBytes(std::size_t size, unsigned seed)
     return data;
 }
 
-struct ContextDeleter {
-    void operator()(GMainContext* context) const { g_main_context_unref(context); }
-};
 
 class WaylandClipboardTest : public ::testing::Test {
 protected:
@@ -99,7 +96,7 @@ protected:
 
     static inline std::unique_ptr<testing::HeadlessCompositor> compositor;
     static inline std::string whyNot;
-    std::unique_ptr<GMainContext, ContextDeleter> context{g_main_context_new()};
+    GMainContextPtr context{g_main_context_new()};
     std::unique_ptr<WaylandClipboard> clipboard;
 };
 

@@ -47,9 +47,6 @@ RunningApplication application(const std::string& id)
     return running;
 }
 
-struct ContextDeleter {
-    void operator()(GMainContext* context) const { g_main_context_unref(context); }
-};
 
 class WaylandToplevelsTest : public ::testing::Test {
 protected:
@@ -77,7 +74,7 @@ protected:
 
     static inline std::unique_ptr<testing::HeadlessCompositor> compositor;
     static inline std::string whyNot;
-    std::unique_ptr<GMainContext, ContextDeleter> context{g_main_context_new()};
+    GMainContextPtr context{g_main_context_new()};
     std::unique_ptr<WaylandToplevels> toplevels;
     std::unique_ptr<testing::WaylandTestWindows> windows;
     std::vector<std::string> activations;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/runtime/GLibHandles.h"
+#include "platform/linux/GLibHandles.h"
 #include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::testing {

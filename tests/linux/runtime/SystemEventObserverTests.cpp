@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/linux/runtime/GLibHandles.h"
+#include "platform/linux/GLibHandles.h"
 #include "platform/linux/runtime/system_events/LinuxSystemEventObservers.h"
 #include "platform/linux/runtime/system_events/UeventClassification.h"
 #include "tests/linux/runtime/MainContextLoop.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/runtime/GLibHandles.h"
+#include "platform/linux/GLibHandles.h"
 
 namespace quorvel::linux_backend {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/linux/runtime/GLibHandles.h"
+#include "platform/linux/GLibHandles.h"
 #include "platform/linux/runtime/system_events/SystemEventSink.h"
 
 namespace quorvel::linux_backend {

@@ -8,7 +8,7 @@
 
 namespace quorvel::linux_backend {
 
-// Owning handles for the GLib objects the runtime keeps; each releases with the call GLib pairs with it.
+// Owning handles for the GLib objects the Linux backends keep; each releases with the call GLib pairs with it.
 
 struct GObjectUnref {
     void operator()(gpointer object) const { g_object_unref(object); }
@@ -21,6 +21,11 @@ struct GVariantUnref {
 };
 using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 
+struct GMainContextUnref {
+    void operator()(GMainContext* context) const { g_main_context_unref(context); }
+};
+using GMainContextPtr = std::unique_ptr<GMainContext, GMainContextUnref>;
+
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
@@ -30,6 +35,21 @@ struct GCharFree {
     void operator()(gchar* text) const { g_free(text); }
 };
 using GCharPtr = std::unique_ptr<gchar, GCharFree>;
+
+struct GStrvFree {
+    void operator()(gchar** strings) const { g_strfreev(strings); }
+};
+using GStrvPtr = std::unique_ptr<gchar*, GStrvFree>;
+
+struct GKeyFileUnref {
+    void operator()(GKeyFile* file) const { g_key_file_unref(file); }
+};
+using GKeyFilePtr = std::unique_ptr<GKeyFile, GKeyFileUnref>;
+
+struct GUriUnref {
+    void operator()(GUri* uri) const { g_uri_unref(uri); }
+};
+using GUriPtr = std::unique_ptr<GUri, GUriUnref>;
 
 // An attached source: destroyed (so it never fires again) and released together.
 struct GSourceDestroy {
