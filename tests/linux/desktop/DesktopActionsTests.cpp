@@ -21,6 +21,7 @@
 #include "tests/fakes/FakeProcessLauncher.h"
 #include "tests/linux/desktop/HeadlessCompositor.h"
 #include "tests/linux/desktop/WaylandTestWindows.h"
+#include "tests/linux/desktop/TemporaryXdgTree.h"
 #include "tests/linux/desktop/XvfbServer.h"
 
 namespace quorvel::testing {
@@ -30,15 +31,9 @@ namespace fs = std::filesystem;
 using Kind = ActionKind;
 
 // GIO reads the XDG directories once per process: the tree is in place before any test.
-struct XdgTree {
-    XdgTree()
+struct XdgTree : TemporaryXdgTree {
+    XdgTree() : TemporaryXdgTree("actions")
     {
-        std::string pattern = (fs::temp_directory_path() / "quorvel-actions-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::setenv(name, (root + "/home").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (root + "/usr").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (root + "/etc").c_str(), 1);
-        ::setenv("GIO_USE_VFS", "local", 1);
         // Writes its arguments after the first to the file the first one names.
         const std::string recorder = write("rec", "#!/bin/sh\nf=$1; shift\nprintf '%s' \"$*\" >\"$f.tmp\"; mv \"$f.tmp\" \"$f\"\n");
         ::chmod(recorder.c_str(), 0755);
@@ -48,15 +43,6 @@ struct XdgTree {
               entry + root + "/opened %u\nName=URL Recorder\nMimeType=x-scheme-handler/quorveltest;\n");
         write("home/mimeapps.list", "[Default Applications]\nx-scheme-handler/quorveltest=quorvel-url.desktop\n");
     }
-    ~XdgTree() { fs::remove_all(root); }
-    std::string write(const std::string& relative, const std::string& contents) const
-    {
-        const fs::path file = fs::path(root) / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << contents;
-        return file.string();
-    }
-    std::string root;
 };
 const XdgTree tree;
 

@@ -13,6 +13,7 @@
 
 #include "platform/linux/desktop/EwmhApplications.h"
 #include "platform/linux/desktop/GioWorkspace.h"
+#include "tests/linux/desktop/TemporaryXdgTree.h"
 #include "tests/linux/desktop/XvfbServer.h"
 
 namespace quorvel::linux_backend {
@@ -22,15 +23,9 @@ namespace fs = std::filesystem;
 using platform::RunningApplication;
 
 // GIO reads the XDG directories once per process: the tree is in place before any test.
-struct XdgTree {
-    XdgTree()
+struct XdgTree : testing::TemporaryXdgTree {
+    XdgTree() : TemporaryXdgTree("gio")
     {
-        std::string pattern = (fs::temp_directory_path() / "quorvel-gio-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::setenv(name, (root + "/home").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (root + "/usr").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (root + "/etc").c_str(), 1);
-        ::setenv("GIO_USE_VFS", "local", 1);
         ::unsetenv("DISPLAY");
         // Writes its arguments to the file its first one names.
         const std::string recorder = write("rec", "#!/bin/sh\nprintf '%s' \"$*\" >\"$1.tmp\"; mv \"$1.tmp\" \"$1\"\n");
@@ -45,15 +40,6 @@ struct XdgTree {
         write("home/mimeapps.list", "[Default Applications]\nx-scheme-handler/quorveltest=quorvel-url.desktop\n"
                                     "x-scheme-handler/https=tools-browser.desktop\n");
     }
-    ~XdgTree() { fs::remove_all(root); }
-    std::string write(const std::string& relative, const std::string& contents) const
-    {
-        const fs::path file = fs::path(root) / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << contents;
-        return file.string();
-    }
-    std::string root;
 };
 const XdgTree tree;
 

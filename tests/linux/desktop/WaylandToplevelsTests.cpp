@@ -3,40 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/linux/desktop/WaylandToplevels.h"
 #include "tests/linux/desktop/HeadlessCompositor.h"
+#include "tests/linux/desktop/TemporaryXdgTree.h"
 #include "tests/linux/desktop/WaylandTestWindows.h"
 #include "tests/linux/desktop/XvfbServer.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::RunningApplication;
 
 const std::string alpha = "org.example.Alpha";
 const std::string beta = "org.example.Beta";
 
 // GIO reads the XDG directories once per process: the desktop files are in place first.
-struct XdgTree {
-    XdgTree()
+struct XdgTree : testing::TemporaryXdgTree {
+    XdgTree() : TemporaryXdgTree("toplevels")
     {
-        std::string pattern = (fs::temp_directory_path() / "quorvel-toplevels-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        ::setenv("XDG_DATA_HOME", (root + "/home").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (root + "/usr").c_str(), 1);
-        ::setenv("GIO_USE_VFS", "local", 1);
-        fs::create_directories(root + "/usr/applications");
         const std::string entry = "[Desktop Entry]\nType=Application\nName=N\nExec=true\n";
-        const std::string applications = root + "/usr/applications/";
-        for (const std::string& id : {alpha, beta}) std::ofstream(applications + id + ".desktop") << entry;
-        std::ofstream(applications + "org.example.Viewer.desktop") << entry << "StartupWMClass=ViewerWindow\n";
+        for (const std::string& id : {alpha, beta}) write("usr/applications/" + id + ".desktop", entry);
+        write("usr/applications/org.example.Viewer.desktop", entry + "StartupWMClass=ViewerWindow\n");
     }
-    ~XdgTree() { fs::remove_all(root); }
-    std::string root;
 };
 const XdgTree tree;
 
