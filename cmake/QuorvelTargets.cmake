@@ -14,6 +14,11 @@ endif()
 # The repository root is the include root of everything except the standalone core library.
 set(QUORVEL_SOURCE_ROOT "${PROJECT_SOURCE_DIR}")
 
+# <QuorvelVersion.h>: the project's version, for every program's --version.
+configure_file("${CMAKE_CURRENT_LIST_DIR}/QuorvelVersion.h.in" "${PROJECT_BINARY_DIR}/generated/QuorvelVersion.h" @ONLY)
+add_library(quorvel_version INTERFACE)
+target_include_directories(quorvel_version INTERFACE "${PROJECT_BINARY_DIR}/generated")
+
 macro(quorvel_optional_subdirectory dir)
   if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
     add_subdirectory(${dir})

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/CommandLine.h"
 #include "tools/quorvel/Command.h"
 
 namespace quorvel::tool {
@@ -51,7 +52,11 @@ int main(int argc, char** argv)
 {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         printHelp(argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? quorvel::tool::exitUsage : quorvel::tool::exitSuccess;
+    }
+    if (quorvel::tool::isVersionOption(argv[1])) {
+        quorvel::tool::printVersion("quorvel");
+        return quorvel::tool::exitSuccess;
     }
     for (const Command& command : commands) {
         if (command.name && std::strcmp(command.name, argv[1]) == 0) {
@@ -60,5 +65,5 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "quorvel: unknown command '%s'\n\n", argv[1]);
     printHelp(stderr);
-    return 2;
+    return quorvel::tool::exitUsage;
 }
