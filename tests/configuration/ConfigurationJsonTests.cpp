@@ -16,7 +16,7 @@ using namespace std::string_literals;
 
 const platform::Uuid firstId = *platform::Uuid::fromString("00000000-0000-4000-8000-000000000001");
 const std::string kindPath = "assignments[0].doubleTap.kind";
-const std::filesystem::path corpus = std::filesystem::path(QUORVEL_SHARED_TESTDATA) / "json/JSONTestSuite-test_parsing";
+const std::filesystem::path corpus = std::filesystem::path(QUORVEL_TESTDATA_DIR) / "json/JSONTestSuite-test_parsing";
 
 TEST(StrictJsonParser, DuplicatesDepthOverflowEncodingAndWhatSurroundsTheDocument)
 {
