@@ -1,9 +1,12 @@
 #include "helper/configuration/SharedPaths.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvel::SharedPaths {
@@ -75,6 +78,20 @@ std::filesystem::path applicationSupportDirectory(const UserDirectories& directo
 std::filesystem::path applicationSupportDirectory()
 {
     return applicationSupportDirectory(currentUserDirectories());
+}
+
+std::optional<std::string> createPrivateDirectories(const std::filesystem::path& directory)
+{
+    std::filesystem::path partial;
+    for (const auto& component : directory) {
+        partial /= component;
+        if (::mkdir(partial.c_str(), 0700) == 0) continue;
+        const int error = errno;
+        struct stat status {};
+        if (::stat(partial.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) continue;
+        return "cannot create the folder " + partial.string() + ": " + std::strerror(error == EEXIST ? ENOTDIR : error);
+    }
+    return std::nullopt;
 }
 
 }  // namespace quorvel::SharedPaths

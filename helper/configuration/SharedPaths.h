@@ -39,6 +39,12 @@ UserDirectories currentUserDirectories();
 // Then "Quorvel" below it.
 std::filesystem::path applicationSupportDirectory(const UserDirectories& directories);
 
+// Creates `directory` and any missing parent with mode 0700: folders we make in the user's
+// configuration tree are private to the user (XDG Base Directory rules). Existing folders are
+// left as they are. Nothing when the directory exists afterwards; otherwise what failed, with
+// the folder and the system's reason.
+std::optional<std::string> createPrivateDirectories(const std::filesystem::path& directory);
+
 }  // namespace SharedPaths
 
 }  // namespace quorvel

@@ -76,10 +76,8 @@ bool HelperRunner::start()
 bool HelperRunner::acquireSingleInstanceLock()
 {
     const auto directory = SharedPaths::applicationSupportDirectory();
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) {
-        logger_.error("Could not create helper support directory: %s", error.message().c_str());
+    if (const auto failure = SharedPaths::createPrivateDirectories(directory)) {
+        logger_.error("Could not create helper support directory: %s", failure->c_str());
         return false;
     }
 
