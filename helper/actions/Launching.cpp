@@ -84,15 +84,17 @@ void openApp(const ActionServices& services, const std::string& name,
     }
 }
 
-void openURL(const ActionServices& services, const std::string& urlString)
+std::optional<std::string> urlToOpen(platform::Workspace& workspace, const std::string& urlString)
 {
     std::string text(trimmingWhitespaceAndNewlines(urlString));
-    if (text.empty()) {
-        services.alertSound.beep();
-        return;
-    }
+    if (text.empty()) return std::nullopt;
     if (text.find("://") == std::string::npos) text.insert(0, "https://");
-    const auto url = services.workspace.parseURL(text);
+    return workspace.parseURL(text);
+}
+
+void openURL(const ActionServices& services, const std::string& urlString)
+{
+    const auto url = urlToOpen(services.workspace, urlString);
     if (!url) {
         services.alertSound.beep();
         return;

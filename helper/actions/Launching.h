@@ -16,4 +16,8 @@ void openApp(const ActionServices& services, const std::string& name,
 // as an https address; empty or unparsable text beeps.
 void openURL(const ActionServices& services, const std::string& urlString);
 
+// The URL openURL opens for the text: trimmed, "https://" put in front of text without
+// "://", as the workspace's parser returns it; nothing for empty or unparsable text.
+std::optional<std::string> urlToOpen(platform::Workspace& workspace, const std::string& urlString);
+
 }  // namespace quorvel::ActionDispatcher

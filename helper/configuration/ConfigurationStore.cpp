@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "helper/configuration/ConfigurationJson.h"
+#include "helper/configuration/MemoryRelease.h"
 #include "helper/configuration/SharedPaths.h"
 
 namespace quorvel {
@@ -20,6 +21,7 @@ ConfigurationStore::ConfigurationStore(std::filesystem::path fileURL)
 std::variant<AppConfiguration, DecodingError> ConfigurationStore::load(std::span<const std::uint8_t> bytes)
 {
     Decoded<AppConfiguration> decoded = decodeConfiguration(bytes);
+    if (bytes.size() >= largeDocumentSize) releaseFreedMemory();  // the document's tree is gone
     if (!decoded) return decoded.error();
     return migrate(std::move(decoded).value());
 }

@@ -6,8 +6,8 @@
 
 namespace quorvel {
 
-// Why a document could not be decoded, and where. Only the checker shows these; the store
-// drops them.
+// Why a document could not be decoded, and where. The store drops these; the agent's log and the
+// `quorvel config` commands tell them (see ConfigurationProblem.h).
 struct DecodingError {
     enum class Kind {
         notJson,        // the bytes are not one acceptable JSON document

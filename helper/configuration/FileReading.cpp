@@ -28,7 +28,10 @@ private:
     int fd_;
 };
 
-FileReadFailure failureFromErrno(int error) { return FileReadFailure{std::strerror(error)}; }
+FileReadFailure failureFromErrno(int error)
+{
+    return FileReadFailure{std::strerror(error), error == ENOENT || error == ENOTDIR};
+}
 
 std::optional<FileReadFailure> notARegularFile(const struct stat& status)
 {
@@ -65,7 +68,7 @@ std::variant<std::vector<std::uint8_t>, FileReadFailure> readWholeFileOrFailure(
         }
         if (count == 0) break;
         if (bytes.size() + static_cast<std::size_t>(count) > maximumReadableFileSize) {
-            return FileReadFailure{"larger than " + std::to_string(maximumReadableFileSize) + " bytes"};
+            return FileReadFailure{"larger than " + std::to_string(maximumReadableFileSize / 1024) + " KiB"};
         }
         bytes.insert(bytes.end(), buffer, buffer + count);
     }

@@ -10,12 +10,14 @@
 
 namespace quorvel {
 
-// Files larger than this are not read: no configuration comes near it, and a runaway file
-// must not take the agent's memory.
-inline constexpr std::size_t maximumReadableFileSize = 16 * 1024 * 1024;
+// Files larger than this are not read: no configuration comes near it (one with every corner
+// holding a long snippet is a few kilobytes), and decoding a runaway file must not take the
+// agent's memory.
+inline constexpr std::size_t maximumReadableFileSize = 1024 * 1024;
 
 struct FileReadFailure {
-    std::string reason;  // e.g. "No such file or directory", "not a regular file"
+    std::string reason;    // e.g. "No such file or directory", "not a regular file"
+    bool missing = false;  // nothing at the path: not a problem of a file, just none
     friend bool operator==(const FileReadFailure&, const FileReadFailure&) = default;
 };
 

@@ -13,6 +13,19 @@ namespace {
 
 using Json = nlohmann::json;
 
+// The library's message without its own tags: "[json.exception.parse_error.101] parse error at
+// line 1, column 17: syntax error ..." becomes "line 1, column 17: syntax error ...".
+std::string inPlainWords(std::string message)
+{
+    if (message.starts_with("[json.exception.")) {
+        const auto end = message.find("] ");
+        if (end != std::string::npos) message.erase(0, end + 2);
+    }
+    constexpr std::string_view parseErrorAt = "parse error at ";
+    if (message.starts_with(parseErrorAt)) message.erase(0, parseErrorAt.size());
+    return message;
+}
+
 // Builds the tree from the library's event parser, which is iterative, so that depth and
 // duplicate members are checked before the tree grows. Never throws for bad input: it
 // records the first problem and stops the parser.
@@ -56,7 +69,7 @@ public:
 
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override
     {
-        return fail(error.what());
+        return fail(inPlainWords(error.what()));
     }
 
 private:
@@ -126,6 +139,10 @@ Decoded<Json> parseStrictJson(std::span<const std::uint8_t> bytes)
     if (std::find(bytes.begin(), bytes.end(), std::uint8_t{0}) != bytes.end()) {
         return notJson("a zero byte is not allowed in a JSON text");
     }
+    const bool blank = std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t byte) {
+        return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r';
+    });
+    if (blank) return notJson("the document is empty");
     Json root;
     TreeBuilder builder(root);
     bool parsed = false;
@@ -135,7 +152,7 @@ Decoded<Json> parseStrictJson(std::span<const std::uint8_t> bytes)
     } catch (const Json::exception& error) {
         // The event parser reports through parse_error; this only guards against the library
         // changing its mind about throwing.
-        return notJson(error.what());
+        return notJson(inPlainWords(error.what()));
     }
     if (builder.problem()) return *builder.problem();
     if (!parsed) return notJson("not a JSON document");

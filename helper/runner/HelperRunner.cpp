@@ -9,7 +9,6 @@
 
 #include "helper/actions/ActionDispatcher.h"
 #include "helper/actions/ApplicationSwitching.h"
-#include "helper/configuration/ConfigurationStore.h"
 #include "helper/configuration/FileReading.h"
 #include "helper/configuration/SharedPaths.h"
 
@@ -18,6 +17,12 @@ namespace quorvel {
 namespace {
 
 std::filesystem::path supportFile(const char* name) { return SharedPaths::applicationSupportDirectory() / name; }
+
+ConfigurationReading readConfigurationFile()
+{
+    const auto file = supportFile(SharedPaths::configurationFileName);
+    return readConfiguration(file, readWholeFileOrFailure(file));
+}
 
 RecognizerConfiguration recognizerConfiguration(const RecognizerSettings& settings)
 {
@@ -31,8 +36,12 @@ HelperRunner::HelperRunner(const HelperServices& services)
     : services_(services),
       logger_(services.logSink, "Quorvel", "Helper"),
       monitor_(std::make_unique<TrackpadMonitorService>(services.monitor)),
-      configuration_(ConfigurationStore().configuration.get())
+      configuration_(AppConfiguration::defaultConfiguration()),
+      configurationInForce_(ConfigurationInForce{})
 {
+    auto reading = readConfigurationFile();
+    configuration_ = std::move(reading.configuration);
+    configurationInForce_ = std::move(reading.inForce);
 }
 
 HelperRunner::~HelperRunner()
@@ -99,11 +108,23 @@ bool HelperRunner::acquireSingleInstanceLock()
 
 void HelperRunner::reloadConfiguration(bool force)
 {
-    auto data = readWholeFile(supportFile(SharedPaths::configurationFileName));
-    if (!force && data == configurationData_) return;
-    configurationData_ = std::move(data);
+    const auto file = supportFile(SharedPaths::configurationFileName);
+    FileReadResult read = readWholeFileOrFailure(file);
+    auto* bytes = std::get_if<std::vector<std::uint8_t>>(&read);
+    const auto* failure = std::get_if<FileReadFailure>(&read);
+    // A file that turns unreadable for another reason is a change too: the log must say so.
+    const bool changed = !(bytes ? configurationData_ && *configurationData_ == *bytes
+                                 : !configurationData_ && configurationReadFailure_ == *failure);
+    if (!force && !changed) return;
 
-    configuration_ = ConfigurationStore().configuration.get();
+    // The bytes just compared are the ones decoded: a second read could see a newer file.
+    ConfigurationReading reading = readConfiguration(file, read);
+    configurationData_ = bytes ? std::optional(std::move(*bytes)) : std::nullopt;
+    configurationReadFailure_ = failure ? std::optional(*failure) : std::nullopt;
+    configuration_ = std::move(reading.configuration);
+    const ConfigurationInForce before = configurationInForce_;
+    configurationInForce_ = std::move(reading.inForce);
+    logConfigurationChange(before, changed);
 
     if (configuration_.isEnabled) {
         const auto recognizer = recognizerConfiguration(configuration_.recognizer);
@@ -114,6 +135,32 @@ void HelperRunner::reloadConfiguration(bool force)
         }
     } else if (monitor_->isRunning().get()) {
         monitor_->stop();
+    }
+}
+
+// One line per change of what is in force: an unusable file once per content, the file
+// back in force, the file gone. Nothing for a file that appears where there was none.
+void HelperRunner::logConfigurationChange(const ConfigurationInForce& before, bool contentChanged) const
+{
+    using Source = ConfigurationInForce::Source;
+    const ConfigurationInForce& now = configurationInForce_.get();
+    switch (now.source) {
+    case Source::defaultForUnusableFile:
+        if (contentChanged || before != now) {
+            logger_.error("Configuration file unusable, running with the default configuration: %s",
+                          now.problem.c_str());
+        }
+        break;
+    case Source::file:
+        if (before.source == Source::defaultForUnusableFile) {
+            logger_.info("Configuration file in force again: %s", now.file.c_str());
+        }
+        break;
+    case Source::defaultWithoutFile:
+        if (before.source != Source::defaultWithoutFile) {
+            logger_.info("Configuration file gone, running with the default configuration: %s", now.file.c_str());
+        }
+        break;
     }
 }
 

@@ -9,8 +9,10 @@
 #include <QuorvelCore/TrackpadGesture.h>
 
 #include "helper/configuration/AppConfiguration.h"
+#include "helper/configuration/ConfigurationInForce.h"
 #include "helper/monitor/TrackpadMonitorService.h"
 #include "helper/runner/HelperServices.h"
+#include "helper/support/Published.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 
@@ -35,12 +37,15 @@ public:
     const TrackpadMonitorService& monitor() const { return *monitor_; }
     const AppConfiguration& configuration() const { return configuration_; }
     const std::optional<std::vector<std::uint8_t>>& configurationData() const { return configurationData_; }
+    // Which configuration is in force and why (its file, or the default and the reason).
+    const Published<ConfigurationInForce>& configurationInForce() const { return configurationInForce_; }
 
 private:
     friend struct HelperRunnerProbe;  // tests
 
     bool acquireSingleInstanceLock();
     void reloadConfiguration(bool force);
+    void logConfigurationChange(const ConfigurationInForce& before, bool contentChanged) const;
     bool shouldWaitForTripleTap(TrackpadCorner corner) const;
     void runAction(const TrackpadGesture& gesture);
 
@@ -49,6 +54,8 @@ private:
     std::unique_ptr<TrackpadMonitorService> monitor_;
     AppConfiguration configuration_;
     std::optional<std::vector<std::uint8_t>> configurationData_;
+    std::optional<FileReadFailure> configurationReadFailure_;  // why the last reload read no bytes
+    Published<ConfigurationInForce> configurationInForce_;
     std::unique_ptr<platform::RepeatingTimer> configurationPollTimer_;
     int lockFileDescriptor_ = -1;
 

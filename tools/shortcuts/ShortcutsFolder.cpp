@@ -20,6 +20,8 @@ std::optional<std::string> nameRefusal(const std::string& name)
     if (name.empty()) return "a shortcut name must not be empty";
     if (name.find('/') != std::string::npos) return "a shortcut name must not contain \"/\"";
     if (name.front() == '.') return "a shortcut name must not start with \".\"";
+    // A command line cannot carry it: the name would end there and another shortcut would run.
+    if (name.find('\0') != std::string::npos) return "a shortcut name must not contain a NUL character";
     return std::nullopt;
 }
 

@@ -10,8 +10,8 @@ namespace quorvel::shortcuts {
 // The "shortcuts" folder of the agent's support directory.
 std::filesystem::path shortcutsFolder();
 
-// Why a name cannot be a shortcut (it would leave the folder or name a hidden file);
-// nothing when it can.
+// Why a name cannot be a shortcut (it would leave the folder, name a hidden file, or not fit
+// on a command line); nothing when it can.
 std::optional<std::string> nameRefusal(const std::string& name);
 
 enum class ShortcutState { missing, notExecutable, runnable };
