@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +32,13 @@ inline std::string readText(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline mode_t modeOf(const std::filesystem::path& path)
+{
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_mode & 07777;
 }
 
 inline std::filesystem::path fixture(const std::string& name) { return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name; }

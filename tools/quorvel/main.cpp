@@ -26,7 +26,7 @@ const Command commands[] = {
     // (commands)
     {"devices", "List the touchpads and whether the agent can read them", quorvel::tool::runDevices},
     {"replay", "Run a recorded touchpad through the tap recogniser", quorvel::tool::runReplay},
-    {"config", "Check the configuration file and show where it lives", quorvel::tool::runConfig},
+    {"config", "Show, check and edit the configuration file", quorvel::tool::runConfig},
     {"watch", "Print live touches and gestures as the agent sees them, acting on none", quorvel::tool::runWatch},
     {nullptr, nullptr, nullptr},
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace quorvel::editing {
+
+// Text from a file or the command line as a person reads it: in JSON quotes, with control
+// characters escaped so that none reaches the terminal; other characters as they are.
+std::string quoted(const std::string& text);
+
+// A number at its shortest: 0.45, not 0.45000000000000001; 1, not 1.0.
+std::string number(double value);
+
+// Whether `text` is valid UTF-8, which a JSON text must be.
+bool isValidUtf8(const std::string& text);
+
+}  // namespace quorvel::editing
