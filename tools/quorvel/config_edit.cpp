@@ -142,8 +142,8 @@ int editInEditor(const fs::path& file)
                      copy.c_str());
         return exitFailure;
     }
-    if (auto problem = editing::writeFileAtomically(file, {reinterpret_cast<const char*>(edited.data()), edited.size()}))
-        return discard(problem->c_str());
+    const std::string_view content(reinterpret_cast<const char*>(edited.data()), edited.size());
+    if (auto problem = editing::writeFileAtomically(file, content)) return discard(problem->c_str());
     ::unlink(copy.c_str());
     AgentMachine machine;
     printWarnings(file, machine);

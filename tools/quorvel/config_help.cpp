@@ -94,7 +94,8 @@ void printUsage(const std::string& subCommand, std::FILE* out)
 {
     for (const SubCommandHelp& help : subCommands) {
         if (subCommand != help.name) continue;
-        std::fprintf(out, "Usage: quorvel config %s\nRun `quorvel config %s --help` for more.\n", help.usage, help.name);
+        std::fprintf(out, "Usage: quorvel config %s\nRun `quorvel config %s --help` for more.\n", help.usage,
+                     help.name);
         return;
     }
     std::fprintf(out, "Usage: quorvel config <sub-command> [arguments]\nRun `quorvel config --help` for more.\n");

@@ -82,8 +82,10 @@ std::variant<ChosenApplication, std::string> chooseApplication(const std::string
     if (!identifier.empty()) {
         if (auto application = lookups.applicationWithIdentifier(identifier)) return chosen(*application);
     }
-    for (const auto& sameName : {std::function([&app](const std::string& name) { return name == app; }),
-                                std::function([&app](const std::string& name) { return lowered(name) == lowered(app); })}) {
+    // The dispatcher matches names exactly; any letter case only helps the person type.
+    const auto exactly = [&app](const std::string& name) { return name == app; };
+    const auto inAnyCase = [&app](const std::string& name) { return lowered(name) == lowered(app); };
+    for (const std::function<bool(const std::string&)>& sameName : {std::function(exactly), std::function(inAnyCase)}) {
         std::vector<const InstalledApplication*> named;
         for (const auto& application : applications)
             if (sameName(application.name)) named.push_back(&application);

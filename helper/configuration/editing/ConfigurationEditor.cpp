@@ -38,7 +38,9 @@ std::variant<ActionKind, EditOutcome> requestedAction(const SetAction& set, Mach
         return ActionKind{std::move(chosen.action)};
     }
     if (set.kind == "openURL") {
-        if (!lookups.urlToOpen(argument)) return failed(badArgument, quoted(argument) + " is not a URL the agent can open");
+        if (!lookups.urlToOpen(argument)) {
+            return failed(badArgument, quoted(argument) + " is not a URL the agent can open");
+        }
         return ActionKind{ActionKind::OpenURL{argument}};
     }
     if (set.kind == "media") return ActionKind{ActionKind::Media{*MediaCommand::fromRawValue(argument)}};
@@ -71,7 +73,8 @@ std::string entryNote(const ConfigurationDocument& document, TrackpadCorner corn
     const auto entry = document.entry(corner);
     if (!entry || entry->count < 2) return {};
     return std::string(corner.rawValue()) + " has " + std::to_string(entry->count) +
-           " entries; this changed the first, assignments[" + std::to_string(entry->index) + "], the one the agent uses";
+           " entries; this changed the first, assignments[" + std::to_string(entry->index) +
+           "], the one the agent uses";
 }
 
 // Carries the edit out on the document; false with the outcome's error when it cannot be done.
@@ -116,6 +119,40 @@ bool edit(ConfigurationDocument& document, const Edit& edit, const std::optional
     return true;
 }
 
+std::span<const std::uint8_t> bytesOf(const std::string& text)
+{
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// The document an edit starts from: the person's file when it passes the check; the starter
+// when there is no file, or with --force when the file does not pass; otherwise why not.
+std::variant<ConfigurationDocument, EditOutcome> startingDocument(const EditRequest& request,
+                                                                  const std::filesystem::path& file,
+                                                                  const FileReadResult& current, EditOutcome& outcome)
+{
+    if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&current)) {
+        const auto decoded = decodeConfiguration(std::span(*bytes));
+        if (decoded) {
+            try {
+                return ConfigurationDocument::fromAcceptedText({reinterpret_cast<const char*>(bytes->data()),
+                                                                bytes->size()});
+            } catch (const nlohmann::json::exception&) {  // the strict decoder accepted it: not expected
+                return failed(refused, file.string() + ": the file passes the check but cannot be edited here");
+            }
+        }
+        if (!request.force) {
+            return failed(refused, describeConfigurationProblem(file, decoded.error(), *bytes) +
+                                       "\nNothing was changed. Mend the file (quorvel config edit), or start again "
+                                       "from the default with --force, which keeps a copy of this file.");
+        }
+    } else if (const auto& failure = std::get<FileReadFailure>(current); !failure.missing && !request.force) {
+        return failed(refused, describeConfigurationProblem(file, failure) + "\nNothing was changed.");
+    }
+    const auto* failure = std::get_if<FileReadFailure>(&current);
+    outcome.replacesUnusableFile = !(failure && failure->missing);
+    return ConfigurationDocument::starter();
+}
+
 }  // namespace
 
 EditOutcome applyEdit(const EditRequest& request, const std::filesystem::path& file, const FileReadResult& current,
@@ -129,34 +166,16 @@ EditOutcome applyEdit(const EditRequest& request, const std::filesystem::path& f
         kind = std::get<ActionKind>(std::move(requested));
     }
 
-    std::optional<ConfigurationDocument> document;
-    const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&current);
-    const auto* failure = std::get_if<FileReadFailure>(&current);
-    if (bytes) {
-        const auto decoded = decodeConfiguration(std::span(*bytes));
-        if (decoded) {
-            try {
-                document = ConfigurationDocument::fromAcceptedText({reinterpret_cast<const char*>(bytes->data()), bytes->size()});
-            } catch (const nlohmann::json::exception&) {  // the strict decoder accepted it: not expected
-                return failed(refused, file.string() + ": the file passes the check but cannot be edited here");
-            }
-        } else if (!request.force) {
-            return failed(refused, describeConfigurationProblem(file, decoded.error(), *bytes) +
-                                       "\nNothing was changed. Mend the file (quorvel config edit), or start again "
-                                       "from the default with --force, which keeps a copy of this file.");
-        }
-    } else if (!failure->missing && !request.force) {
-        return failed(refused, describeConfigurationProblem(file, *failure) + "\nNothing was changed.");
-    }
-    outcome.replacesUnusableFile = !document && !(failure && failure->missing);
-    if (!document) document = ConfigurationDocument::starter();
-    const nlohmann::ordered_json before = document->json();
+    auto starting = startingDocument(request, file, current, outcome);
+    if (auto* refusal = std::get_if<EditOutcome>(&starting)) return std::move(*refusal);
+    auto& document = std::get<ConfigurationDocument>(starting);
+    const nlohmann::ordered_json before = document.json();
 
-    if (!edit(*document, request.edit, kind, uuids, outcome)) return outcome;
+    if (!edit(document, request.edit, kind, uuids, outcome)) return outcome;
 
-    const std::string text = document->text();
+    const std::string text = document.text();
     const auto written = decodeConfiguration(text);
-    const auto inForce = ConfigurationStore::load(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    const auto inForce = ConfigurationStore::load(bytesOf(text));
     if (!written || !std::holds_alternative<AppConfiguration>(inForce)) {
         return failed(refused, "the edited configuration does not pass the check; nothing was changed");
     }
@@ -165,10 +184,11 @@ EditOutcome applyEdit(const EditRequest& request, const std::filesystem::path& f
                                    std::to_string(maximumReadableFileSize / 1024) + " KiB); nothing was changed");
     }
     if (std::holds_alternative<Tune>(request.edit) || std::holds_alternative<ResetTuning>(request.edit)) {
-        const auto warnings = tuningWarnings(written.value().recognizer, std::get<AppConfiguration>(inForce).recognizer);
+        const auto& tuning = std::get<AppConfiguration>(inForce).recognizer;
+        const auto warnings = tuningWarnings(written.value().recognizer, tuning);
         outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
     }
-    if (document->json() != before || outcome.replacesUnusableFile) {
+    if (document.json() != before || outcome.replacesUnusableFile) {
         outcome.content = text;
     } else {
         outcome.messages.push_back("Nothing to change.");

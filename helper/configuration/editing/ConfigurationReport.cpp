@@ -43,7 +43,8 @@ std::string describeAction(const ActionKind& kind)
         [&text](const auto& payload) {
             using Payload = std::decay_t<decltype(payload)>;
             if constexpr (std::is_same_v<Payload, ActionKind::OpenApp>) {
-                text += " " + quoted(payload.name) + (payload.bundleIdentifier ? " (" + quoted(*payload.bundleIdentifier) + ")" : "");
+                text += " " + quoted(payload.name);
+                if (payload.bundleIdentifier) text += " (" + quoted(*payload.bundleIdentifier) + ")";
             } else if constexpr (std::is_same_v<Payload, ActionKind::OpenURL>) {
                 text += " " + quoted(payload.urlString);
             } else if constexpr (std::is_same_v<Payload, ActionKind::Media>) {

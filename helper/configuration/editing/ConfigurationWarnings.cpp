@@ -28,7 +28,9 @@ std::string tuningProblem(const std::string& name, double value)
 {
     if (name == "cornerZone") {
         if (value <= 0) return "at or below 0 no tap is ever in a corner";
-        if (value > 0.5) return "above 0.5 the corner zones overlap, and a tap in the middle of the pad is a corner tap";
+        if (value > 0.5) {
+            return "above 0.5 the corner zones overlap, and a tap in the middle of the pad is a corner tap";
+        }
     } else if (name == "doubleTapWindow" || name == "tripleTapWindow") {
         if (value <= 0) return "at or below 0 no tap follows another in time";
         if (value > 2) return "above 2 seconds taps far apart make one gesture, and double taps wait that long";
