@@ -5,6 +5,7 @@
 
 #include "helper/actions/AccessibilityGate.h"
 #include "helper/actions/InstalledAppCatalog.h"
+#include "platform/PrintableText.h"
 
 namespace quorvel::ActionDispatcher {
 
@@ -82,22 +83,34 @@ void openApp(const ActionServices& services, const std::string& name,
             return;
         }
     }
+    const std::string shownName = platform::quotedForDisplay(name);
+    if (bundleIdentifier) {
+        actionLogger(services).error("No application with the ID %s or the name %s",
+                                     platform::quotedForDisplay(*bundleIdentifier).c_str(), shownName.c_str());
+    } else {
+        actionLogger(services).error("No application with the name %s (no ID given)", shownName.c_str());
+    }
 }
 
 void openURL(const ActionServices& services, const std::string& urlString)
 {
+    const auto refuse = [&](const char* why, const std::string& text) {
+        actionLogger(services).error("Could not open the URL %s: %s", platform::quotedForDisplay(text).c_str(), why);
+    };
     std::string text(trimmingWhitespaceAndNewlines(urlString));
     if (text.empty()) {
         services.alertSound.beep();
+        refuse("there is no text", urlString);
         return;
     }
     if (text.find("://") == std::string::npos) text.insert(0, "https://");
     const auto url = services.workspace.parseURL(text);
     if (!url) {
         services.alertSound.beep();
+        refuse("it is not a valid URL", text);
         return;
     }
-    services.workspace.openURL(*url);
+    if (!services.workspace.openURL(*url)) refuse("the desktop refused to open it", *url);
 }
 
 }  // namespace quorvel::ActionDispatcher
