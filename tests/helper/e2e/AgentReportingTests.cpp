@@ -56,6 +56,17 @@ TEST_F(AgentReporting, StartDevicesFailedShortcutReloadAndStopAreLoggedInThatOrd
               "info [Helper] Quorvel helper stopping on SIGTERM\n");
 }
 
+TEST_F(AgentReporting, AFailedActionIsOneLineWithoutTheSoundLibrarysNoiseOrABellCharacter)
+{
+    sandbox.writeConfiguration(configurationRunning(R"({"openURL": {"urlString": " "}})"));
+    auto agent = sandbox.start("quorvel-helper");
+    ASSERT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << agent->errors();
+    sandbox.playScript();
+    ASSERT_TRUE(logged(*agent, R"(error [Actions] Could not open the URL " ": there is no text)")) << agent->errors();
+    EXPECT_EQ(agent->errors().find("ALSA"), std::string::npos) << agent->errors();
+    EXPECT_EQ(agent->errors().find('\a'), std::string::npos) << agent->errors();
+}
+
 TEST_F(AgentReporting, ANameWithANulCharacterIsRefusedAndNeverRunsTheShortcutItStartsWith)
 {
     sandbox.addShortcut("a");

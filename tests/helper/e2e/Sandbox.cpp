@@ -161,13 +161,18 @@ std::unique_ptr<SandboxProcess> Sandbox::start(const std::string& executable, st
 
 void Sandbox::playScript() { writeFile(root_ / "touchpad" / ("play-" + std::to_string(++plays_)), "play\n"); }
 
-std::string configurationRunningShortcut(const std::string& name)
+std::string configurationRunning(const std::string& kindJson)
 {
     return R"({"isEnabled": true,
   "recognizer": {"cornerZone": 0.3, "doubleTapWindow": 0.45, "tripleTapWindow": 0.2,
                  "maximumTapDuration": 0.28, "maximumTapTravel": 0.08},
   "assignments": [{"corner": "topLeft", "doubleTap": {"id": "00000000-0000-4000-8000-000000000001",
-                   "kind": {"runShortcut": {"name": ")" + name + R"("}}, "isEnabled": true}}]})";
+                   "kind": )" + kindJson + R"(, "isEnabled": true}}]})";
+}
+
+std::string configurationRunningShortcut(const std::string& name)
+{
+    return configurationRunning(R"({"runShortcut": {"name": ")" + name + R"("}})");
 }
 
 }  // namespace quorvel::testing

@@ -74,7 +74,10 @@ private:
     int plays_ = 0;
 };
 
-// Runs the shortcut `name` on a double tap in the top-left corner; no triple tap anywhere.
+// Runs the action of kind `kindJson` (e.g. {"mute": {}}) on a double tap in the top-left
+// corner; no triple tap anywhere.
+std::string configurationRunning(const std::string& kindJson);
+// Runs the shortcut `name` that way.
 std::string configurationRunningShortcut(const std::string& name);
 
 }  // namespace quorvel::testing
