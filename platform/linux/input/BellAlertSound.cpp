@@ -21,7 +21,8 @@ void BellAlertSound::beep()
     // Once: the failed action has its own line, this one only says why nothing was heard.
     if (toldSilent_) return;
     toldSilent_ = true;
-    logger_.info("No alert sound can be played (no sound theme bell, no X display); failed actions are only logged");
+    logger_.info(
+        "No alert sound can be played (neither the sound theme nor the X bell); failed actions are only logged");
 }
 
 }  // namespace quorvel::linux_backend

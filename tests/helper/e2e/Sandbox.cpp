@@ -25,6 +25,13 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
     return true;
 }
 
+std::size_t countOf(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 namespace {
 
 std::string readText(const fs::path& path)

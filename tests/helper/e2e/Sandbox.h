@@ -14,6 +14,9 @@ namespace quorvel::testing {
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
+// Occurrences of `part` in `text`.
+std::size_t countOf(const std::string& text, const std::string& part);
+
 // A process started from the sandbox; killed and reaped if the test leaves it running.
 class SandboxProcess {
 public:

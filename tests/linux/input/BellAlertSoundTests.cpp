@@ -18,7 +18,7 @@ struct FakeBell final : Bell {
 TEST(BellAlertSound, RingsTheFirstAvailableBellElseSaysOnceInWordsThatNoneCan)
 {
     const std::string silent =
-        "No alert sound can be played (no sound theme bell, no X display); failed actions are only logged";
+        "No alert sound can be played (neither the sound theme nor the X bell); failed actions are only logged";
     // Whether each bell works; which bells were asked in two beeps, and the log.
     const std::tuple<bool, bool, std::string, std::vector<std::string>> cases[] = {
         {true, true, "11", {}}, {false, true, "1212", {}}, {false, false, "1212", {silent}}};
