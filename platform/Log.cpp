@@ -6,6 +6,21 @@
 
 namespace quorvel::platform {
 
+namespace {
+
+class DiscardingLogSink final : public LogSink {
+public:
+    void write(LogLevel, std::string_view, std::string_view, std::string_view, std::string_view) override {}
+};
+
+}  // namespace
+
+LogSink& discardingLogSink()
+{
+    static DiscardingLogSink sink;  // stateless
+    return sink;
+}
+
 void Logger::info(const char* format, ...) const
 {
     va_list arguments;

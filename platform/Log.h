@@ -19,6 +19,9 @@ public:
                        std::string_view format, std::string_view message) = 0;
 };
 
+// A sink that keeps nothing, for services whose owner gives them no log.
+LogSink& discardingLogSink();
+
 // A log handle for one subsystem and category, printf-style.
 class Logger {
 public:

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The C interface of a multitouch framework library, as the agent looks it up with
@@ -70,6 +71,14 @@ struct DeviceListAccess {
     decltype(&MTDeviceListRelease) release = nullptr;
 };
 
+// What a person can do when a loaded framework lists no device, and how urgent it is.
+struct NoDeviceHint {
+    bool isError = false;  // something is known to be wrong (not merely absent)
+    std::string text;
+
+    friend bool operator==(const NoDeviceHint&, const NoDeviceHint&) = default;
+};
+
 // Where the multitouch framework lives and how its device list is read.
 class MultitouchFramework {
 public:
@@ -79,6 +88,9 @@ public:
     // The list accessors for a loaded library; a member left null means the
     // library lacks that accessor.
     virtual DeviceListAccess deviceListAccess(void* libraryHandle) const = 0;
+    // A hint to log after "No multitouch devices found", asked while the library is still
+    // loaded; none by default.
+    virtual std::optional<NoDeviceHint> noDeviceHint(void* /*libraryHandle*/) const { return std::nullopt; }
 };
 
 }  // namespace quorvel::platform

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include <QuorvelVersion.h>
 
@@ -18,5 +21,23 @@ inline bool isVersionOption(std::string_view argument) { return argument == "--v
 
 // "quorvel 0.1.0" on standard output.
 inline void printVersion(const char* program) { std::printf("%s %s\n", program, QUORVEL_VERSION); }
+
+// When any of `arguments` is --help or --version, prints `usage` or the version of `program`
+// on standard output and gives the status to exit with; nothing otherwise.
+inline std::optional<int> answerHelpOrVersion(const std::vector<std::string>& arguments, const char* program,
+                                              const char* usage)
+{
+    for (const std::string& argument : arguments) {
+        if (isHelpOption(argument)) {
+            std::fputs(usage, stdout);
+            return exitSuccess;
+        }
+        if (isVersionOption(argument)) {
+            printVersion(program);
+            return exitSuccess;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace quorvel::tool

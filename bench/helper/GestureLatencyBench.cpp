@@ -38,10 +38,11 @@ namespace mt = platform::multitouch;
 // Stamps the moment the dispatcher asks for the shortcut to start.
 class StampingLauncher final : public platform::ProcessLauncher {
 public:
-    bool launch(const std::string&, const std::vector<std::string>&) override
+    std::optional<std::string> launch(const std::string&, const std::vector<std::string>&,
+                                      platform::ProcessExitHandler) override
     {
         launchedAt.store(Clock::now().time_since_epoch().count(), std::memory_order_release);
-        return true;
+        return std::nullopt;
     }
     std::atomic<Clock::rep> launchedAt{0};
 };

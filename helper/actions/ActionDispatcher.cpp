@@ -20,7 +20,7 @@ void run(const ActionServices& services, const AssignedAction& action, const Tra
             } else if constexpr (std::is_same_v<Kind, ActionKind::TextSnippet>) {
                 pasteTextSnippet(services, kind.text);
             } else if constexpr (std::is_same_v<Kind, ActionKind::RunShortcut>) {
-                AppleShortcutCatalog::runShortcut(services.processLauncher, kind.name);
+                AppleShortcutCatalog::runShortcut(services.processLauncher, actionLogger(services), kind.name);
             } else if constexpr (std::is_same_v<Kind, ActionKind::SwitchApps>) {
                 activatePreviousApplication(services);
             } else if constexpr (std::is_same_v<Kind, ActionKind::ShowAppSwitcher>) {

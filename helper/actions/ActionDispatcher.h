@@ -15,8 +15,8 @@
 #include "helper/configuration/AppConfiguration.h"
 
 // Performs configured actions on the desktop. Every operation runs on the main
-// thread, returns at once and reports nothing: the only feedback is the alert sound
-// and the system's accessibility prompt.
+// thread, returns at once and reports nothing to its caller: the feedback is the alert
+// sound, the system's accessibility prompt, and one log line for an action that fails.
 namespace quorvel::ActionDispatcher {
 
 // Performs `action`, triggered by `gesture`. Neither the action's enabled state nor

@@ -5,6 +5,7 @@
 #include "platform/ApplicationBundles.h"
 #include "platform/EventTap.h"
 #include "platform/KeyboardInputSources.h"
+#include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
 #include "platform/PreferenceReader.h"
@@ -30,6 +31,13 @@ struct ActionServices {
     platform::AlertSound& alertSound;
     platform::ApplicationBundles& applicationBundles;
     platform::MainQueue& mainQueue;
+    // Where an action that fails says why (category "Actions").
+    platform::LogSink& logSink = platform::discardingLogSink();
 };
+
+inline platform::Logger actionLogger(const ActionServices& services)
+{
+    return platform::Logger(services.logSink, "Quorvel", "Actions");
+}
 
 }  // namespace quorvel

@@ -1,16 +1,32 @@
 #include "helper/actions/AppleShortcutCatalog.h"
 
 #include "helper/actions/SystemValues.h"
+#include "platform/PrintableText.h"
 
 namespace quorvel::AppleShortcutCatalog {
 
-void runShortcut(platform::ProcessLauncher& launcher, const std::string& name)
+namespace {
+
+void reportExit(const platform::Logger& logger, const std::string& shown, const platform::ProcessExit& exit)
 {
-    // The name is one argument as it stands: no shell sees it. A command line ends an argument
-    // at a NUL character, so such a name would run another shortcut.
-    if (name.find('\0') != std::string::npos) return;
-    launcher.launch(std::string(system_values::shortcutsExecutable),
-                    {std::string(system_values::shortcutsRunArgument), name});
+    if (exit.signal) {
+        logger.error("Shortcut %s was ended by signal %d%s%s%s", shown.c_str(), *exit.signal,
+                     exit.signalName.empty() ? "" : " (", exit.signalName.c_str(), exit.signalName.empty() ? "" : ")");
+    } else if (exit.exitStatus && *exit.exitStatus != 0) {
+        logger.error("Shortcut %s ended with status %d", shown.c_str(), *exit.exitStatus);
+    }
+}
+
+}  // namespace
+
+void runShortcut(platform::ProcessLauncher& launcher, const platform::Logger& logger, const std::string& name)
+{
+    const std::string shown = platform::quotedForDisplay(name);
+    // The name is one argument as it stands: no shell sees it.
+    const auto failure = launcher.launch(
+        std::string(system_values::shortcutsExecutable), {std::string(system_values::shortcutsRunArgument), name},
+        [logger, shown](const platform::ProcessExit& exit) { reportExit(logger, shown, exit); });
+    if (failure) logger.error("Could not start shortcut %s: %s", shown.c_str(), failure->c_str());
 }
 
 }  // namespace quorvel::AppleShortcutCatalog

@@ -5,6 +5,7 @@
 
 #include "helper/actions/AccessibilityGate.h"
 #include "helper/actions/InstalledAppCatalog.h"
+#include "platform/PrintableText.h"
 
 namespace quorvel::ActionDispatcher {
 
@@ -82,24 +83,52 @@ void openApp(const ActionServices& services, const std::string& name,
             return;
         }
     }
+    const std::string shownName = platform::quotedForDisplay(name);
+    if (bundleIdentifier) {
+        actionLogger(services).error("No application with the ID %s or the name %s",
+                                     platform::quotedForDisplay(*bundleIdentifier).c_str(), shownName.c_str());
+    } else {
+        actionLogger(services).error("No application with the name %s (no ID given)", shownName.c_str());
+    }
 }
+
+namespace {
+
+// The text trimmed, with "https://" in front when it names no scheme; empty for blank text.
+std::string urlText(const std::string& urlString)
+{
+    std::string text(trimmingWhitespaceAndNewlines(urlString));
+    if (!text.empty() && text.find("://") == std::string::npos) text.insert(0, "https://");
+    return text;
+}
+
+}  // namespace
 
 std::optional<std::string> urlToOpen(platform::Workspace& workspace, const std::string& urlString)
 {
-    std::string text(trimmingWhitespaceAndNewlines(urlString));
+    const std::string text = urlText(urlString);
     if (text.empty()) return std::nullopt;
-    if (text.find("://") == std::string::npos) text.insert(0, "https://");
     return workspace.parseURL(text);
 }
 
 void openURL(const ActionServices& services, const std::string& urlString)
 {
-    const auto url = urlToOpen(services.workspace, urlString);
-    if (!url) {
+    const auto refuse = [&](const char* why, const std::string& text) {
+        actionLogger(services).error("Could not open the URL %s: %s", platform::quotedForDisplay(text).c_str(), why);
+    };
+    const std::string text = urlText(urlString);
+    if (text.empty()) {
         services.alertSound.beep();
+        refuse("there is no text", urlString);
         return;
     }
-    services.workspace.openURL(*url);
+    const auto url = services.workspace.parseURL(text);
+    if (!url) {
+        services.alertSound.beep();
+        refuse("it is not a valid URL", text);
+        return;
+    }
+    if (!services.workspace.openURL(*url)) refuse("the desktop refused to open it", *url);
 }
 
 }  // namespace quorvel::ActionDispatcher

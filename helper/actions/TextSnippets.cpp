@@ -41,7 +41,9 @@ void pasteTextSnippet(const ActionServices& services, const std::string& text)
     auto& pasteboard = services.pasteboard;
     auto saved = savedContents(pasteboard);
     pasteboard.clearContents();
-    pasteboard.setPlainText(text);
+    if (!pasteboard.setPlainText(text)) {
+        actionLogger(services).error("Could not paste the snippet: the clipboard is not available");
+    }
     const auto expectedChangeCount = pasteboard.changeCount();
 
     sendKeyboardShortcut(services, platform::key_code::v, platform::event_flag::command);

@@ -8,13 +8,18 @@ namespace quorvel {
 
 AgentMainLoop::AgentMainLoop()
     : loop_(g_main_loop_new(nullptr, FALSE)),
-      terminateSource_(g_unix_signal_add(SIGTERM, quitOnSignal, this)),
-      interruptSource_(g_unix_signal_add(SIGINT, quitOnSignal, this))
+      terminate_{this, SIGTERM},
+      interrupt_{this, SIGINT},
+      hangUp_{this, SIGHUP},
+      terminateSource_(g_unix_signal_add(SIGTERM, onSignal, &terminate_)),
+      interruptSource_(g_unix_signal_add(SIGINT, onSignal, &interrupt_)),
+      hangUpSource_(g_unix_signal_add(SIGHUP, onSignal, &hangUp_))
 {
 }
 
 AgentMainLoop::~AgentMainLoop()
 {
+    g_source_remove(hangUpSource_);
     g_source_remove(interruptSource_);
     g_source_remove(terminateSource_);
     g_main_loop_unref(loop_);
@@ -34,9 +39,15 @@ void AgentMainLoop::quit(int exitStatus)
     g_main_loop_quit(loop_);
 }
 
-gboolean AgentMainLoop::quitOnSignal(gpointer loop)
+gboolean AgentMainLoop::onSignal(gpointer source)
 {
-    static_cast<AgentMainLoop*>(loop)->quit(0);
+    const auto& [loop, signal] = *static_cast<SignalSource*>(source);
+    if (signal == SIGHUP) {
+        if (loop->hangUpHandler_) loop->hangUpHandler_();
+    } else if (!loop->quitting_) {
+        loop->stopSignal_ = signal;
+        loop->quit(0);
+    }
     return G_SOURCE_CONTINUE;
 }
 

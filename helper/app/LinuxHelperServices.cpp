@@ -15,7 +15,7 @@ HelperServices LinuxHelperServices::services()
         MonitorServices{mainQueue_, wallClock_, log_, uuids_, systemEvents_, multitouch_},
         ActionServices{*desktop_.workspace, input_.eventTap(), input_.accessibility(), *desktop_.pasteboard,
                        *desktop_.keyboardInputSources, *desktop_.preferenceReader, input_.processLauncher(),
-                       input_.alertSound(), *desktop_.applicationBundles, mainQueue_},
+                       input_.alertSound(), *desktop_.applicationBundles, mainQueue_, log_},
         mainQueue_,
         log_,
     };

@@ -6,11 +6,17 @@
 
 namespace quorvel {
 
-std::optional<DynamicLibrary> DynamicLibrary::open(const std::string& path)
+std::optional<DynamicLibrary> DynamicLibrary::open(const std::string& path, std::string* whyNot)
 {
     void* handle = ::dlopen(path.c_str(), RTLD_NOW);
-    if (handle == nullptr) return std::nullopt;
-    return DynamicLibrary(handle);
+    if (handle != nullptr) return DynamicLibrary(handle);
+    if (whyNot != nullptr) {
+        const char* reason = ::dlerror();
+        *whyNot = reason != nullptr ? reason : "unknown reason";
+        // The loader names the file first; the caller names it already.
+        if (whyNot->starts_with(path + ": ")) whyNot->erase(0, path.size() + 2);
+    }
+    return std::nullopt;
 }
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}

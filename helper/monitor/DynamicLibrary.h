@@ -8,8 +8,9 @@ namespace quorvel {
 // An open dynamic library (dlopen with RTLD_NOW); closed with dlclose when destroyed.
 class DynamicLibrary {
 public:
-    // Absent when the library cannot be loaded.
-    static std::optional<DynamicLibrary> open(const std::string& path);
+    // Absent when the library cannot be loaded; `whyNot`, when given, then receives the
+    // loader's reason.
+    static std::optional<DynamicLibrary> open(const std::string& path, std::string* whyNot = nullptr);
 
     DynamicLibrary(DynamicLibrary&& other) noexcept;
     DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;

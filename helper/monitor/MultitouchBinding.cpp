@@ -57,10 +57,12 @@ void TrackpadMonitorService::start(const RecognizerConfiguration& configuration)
     // A release already scheduled stays scheduled; it will find the new recogniser empty.
     replaceRecognizer(configuration);
 
-    auto library = DynamicLibrary::open(multitouch_.libraryPath());
+    const std::string libraryPath = multitouch_.libraryPath();
+    std::string whyNot;
+    auto library = DynamicLibrary::open(libraryPath, &whyNot);
     if (!library) {
         statusMessage_ = "Could not load multitouch framework";
-        logger_.error("Could not load MultitouchSupport.framework");
+        logger_.error("Could not load MultitouchSupport.framework from %s: %s", libraryPath.c_str(), whyNot.c_str());
         return;
     }
     frameworkHandle_ = std::move(library);
@@ -89,6 +91,14 @@ void TrackpadMonitorService::start(const RecognizerConfiguration& configuration)
     if (count < 1) {
         statusMessage_ = "No multitouch devices found";
         logger_.error("No multitouch devices found");
+        // Asked before the cleanup closes the library, which may know why it found none.
+        if (const auto hint = multitouch_.noDeviceHint(frameworkHandle_->handle())) {
+            if (hint->isError) {
+                logger_.error("%s", hint->text.c_str());
+            } else {
+                logger_.info("%s", hint->text.c_str());
+            }
+        }
         cleanupMultitouchResources();
         return;
     }

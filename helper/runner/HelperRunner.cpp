@@ -4,6 +4,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -52,10 +54,17 @@ HelperRunner::~HelperRunner()
 
 bool HelperRunner::start()
 {
-    if (!acquireSingleInstanceLock()) {
-        logger_.info("Another Quorvel helper is already running");
+    startRefusal_ = acquireSingleInstanceLock();
+    if (startRefusal_) {
+        // Only a lock held elsewhere means another agent; an unusable lock has been logged as such.
+        if (*startRefusal_ == StartRefusal::anotherHelperRunning) {
+            logger_.info("Another Quorvel helper is already running");
+        }
         return false;
     }
+    // Said as soon as nothing can stop the start any more, so that it comes before the lines
+    // of what starts next (the devices found, or why there are none).
+    logger_.info("Quorvel helper started");
     ActionDispatcher::startTrackingApplications(services_.actions);
     monitor_->installWakeRecovery();
 
@@ -77,17 +86,22 @@ bool HelperRunner::start()
                 if (auto self = weak.lock()) (*self)->reloadConfiguration(false);
             });
         });
-
-    logger_.info("Quorvel helper started");
     return true;
 }
 
-bool HelperRunner::acquireSingleInstanceLock()
+void HelperRunner::reloadNow()
+{
+    if (!configurationPollTimer_) return;
+    logger_.info("Reloading the configuration on request");
+    reloadConfiguration(true);
+}
+
+std::optional<HelperRunner::StartRefusal> HelperRunner::acquireSingleInstanceLock()
 {
     const auto directory = SharedPaths::applicationSupportDirectory();
     if (const auto failure = SharedPaths::createPrivateDirectories(directory)) {
         logger_.error("Could not create helper support directory: %s", failure->c_str());
-        return false;
+        return StartRefusal::lockUnusable;
     }
 
     // Close-on-exec: an application launched by the agent must not inherit the lock and
@@ -95,15 +109,18 @@ bool HelperRunner::acquireSingleInstanceLock()
     const auto lockPath = directory / SharedPaths::lockFileName;
     const int descriptor = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (descriptor < 0) {
-        logger_.error("Could not open helper lock file");
-        return false;
+        logger_.error("Could not open helper lock file %s: %s", lockPath.c_str(), std::strerror(errno));
+        return StartRefusal::lockUnusable;
     }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(descriptor);
-        return false;
+        if (error == EWOULDBLOCK) return StartRefusal::anotherHelperRunning;
+        logger_.error("Could not lock helper lock file %s: %s", lockPath.c_str(), std::strerror(error));
+        return StartRefusal::lockUnusable;
     }
     lockFileDescriptor_ = descriptor;
-    return true;
+    return std::nullopt;
 }
 
 void HelperRunner::reloadConfiguration(bool force)

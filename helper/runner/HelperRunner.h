@@ -30,9 +30,20 @@ public:
     HelperRunner& operator=(const HelperRunner&) = delete;
     ~HelperRunner();
 
+    // Why a start was refused.
+    enum class StartRefusal {
+        anotherHelperRunning,  // the lock is held elsewhere: this agent is not needed
+        lockUnusable,          // the support folder or the lock file could not be used
+    };
+
     // True when the agent runs; false when another agent holds the lock or the lock
-    // file was not usable.
+    // file was not usable (`startRefusal` tells which).
     bool start();
+    std::optional<StartRefusal> startRefusal() const { return startRefusal_; }
+
+    // Reads the configuration file and applies it now, changed or not (on request: a
+    // signal, a message). Does nothing before the runner has started.
+    void reloadNow();
 
     const TrackpadMonitorService& monitor() const { return *monitor_; }
     const AppConfiguration& configuration() const { return configuration_; }
@@ -43,7 +54,7 @@ public:
 private:
     friend struct HelperRunnerProbe;  // tests
 
-    bool acquireSingleInstanceLock();
+    std::optional<StartRefusal> acquireSingleInstanceLock();
     void reloadConfiguration(bool force);
     void logConfigurationChange(const ConfigurationInForce& before, bool contentChanged) const;
     bool shouldWaitForTripleTap(TrackpadCorner corner) const;
@@ -58,6 +69,7 @@ private:
     Published<ConfigurationInForce> configurationInForce_;
     std::unique_ptr<platform::RepeatingTimer> configurationPollTimer_;
     int lockFileDescriptor_ = -1;
+    std::optional<StartRefusal> startRefusal_;
 
     // The monitor's hooks and the poll timer hold the runner through this, weakly.
     std::shared_ptr<HelperRunner*> lifetime_ = std::make_shared<HelperRunner*>(this);

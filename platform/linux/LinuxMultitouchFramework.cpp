@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -50,6 +51,27 @@ platform::DeviceListAccess LinuxMultitouchFramework::deviceListAccess(void* libr
     access.retain = lookUp<decltype(access.retain)>(libraryHandle, names::deviceListRetainName);
     access.release = lookUp<decltype(access.release)>(libraryHandle, names::deviceListReleaseName);
     return access;
+}
+
+std::optional<platform::NoDeviceHint> LinuxMultitouchFramework::noDeviceHint(void* libraryHandle) const
+{
+    if (const auto unreadable = unreadableTouchpadCount(libraryHandle); unreadable && *unreadable > 0) {
+        return platform::NoDeviceHint{
+            true, "Touchpads found but not readable: " + std::to_string(*unreadable) +
+                      " device(s); grant read access (see the udev rule shipped with Quorvel and packaging/README.md), "
+                      "then run `quorvel devices` to check"};
+    }
+    const auto unsupported =
+        libraryHandle == nullptr
+            ? nullptr
+            : lookUp<decltype(&QuorvelMultitouchUnsupportedDeviceCount)>(libraryHandle, unsupportedDeviceCountName);
+    if (unsupported != nullptr && unsupported() > 0) {
+        return platform::NoDeviceHint{true, std::to_string(unsupported()) +
+                                                " touchpad(s) report multitouch protocol A only, which is not "
+                                                "supported; run `quorvel devices` for details"};
+    }
+    return platform::NoDeviceHint{false, "Run `quorvel devices` to see the input devices and whether the agent can "
+                                         "read them"};
 }
 
 std::optional<int> unreadableTouchpadCount(void* libraryHandle)

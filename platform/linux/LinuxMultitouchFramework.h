@@ -19,6 +19,8 @@ public:
 
     std::string libraryPath() const override;
     platform::DeviceListAccess deviceListAccess(void* libraryHandle) const override;
+    // Touchpads the bridge could not open or does not support, else where to look.
+    std::optional<platform::NoDeviceHint> noDeviceHint(void* libraryHandle) const override;
 
 private:
     std::filesystem::path executableDirectory_;

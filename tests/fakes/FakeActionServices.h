@@ -4,6 +4,7 @@
 #include "tests/fakes/FakeAccessibility.h"
 #include "tests/fakes/FakeAlertSound.h"
 #include "tests/fakes/FakeApplicationBundles.h"
+#include "tests/fakes/FakeClockAndLog.h"
 #include "tests/fakes/FakeEventTap.h"
 #include "tests/fakes/FakeKeyboardInputSources.h"
 #include "tests/fakes/FakeMainQueue.h"
@@ -26,11 +27,12 @@ struct FakeActionServices {
     FakeAlertSound alertSound;
     FakeApplicationBundles applicationBundles;
     FakeMainQueue mainQueue;
+    CapturingLog log;
 
     ActionServices services()
     {
         return {workspace,   eventTap,        accessibility, pasteboard,         inputSources,
-                preferences, processLauncher, alertSound,    applicationBundles, mainQueue};
+                preferences, processLauncher, alertSound,    applicationBundles, mainQueue, log};
     }
 };
 

@@ -13,6 +13,7 @@ public:
     std::vector<platform::PasteboardItem> items;
     std::set<std::string> undeliverableTypes;
     std::int64_t count = 1;
+    bool refusesText = false;  // as a clipboard that is not available
 
     std::optional<std::size_t> itemCount() override { return items.size(); }
     std::vector<std::string> types(std::size_t item) override
@@ -35,6 +36,7 @@ public:
     }
     bool setPlainText(const std::string& text) override
     {
+        if (refusesText) return false;
         return writeObjects({platform::PasteboardItem{{{plainTextType, platform::Bytes(text.begin(), text.end())}}}});
     }
     std::int64_t changeCount() override { return count; }

@@ -18,6 +18,7 @@ public:
     std::optional<platform::RunningApplication> front;
     std::vector<platform::RunningApplication> running;
     std::optional<std::string> ownIdentifier;
+    bool refusesURLs = false;
     std::vector<std::string> openedApplications, parsedTexts, openedURLs;
     std::vector<Observer> activationObservers;
 
@@ -35,7 +36,7 @@ public:
     bool openURL(const std::string& url) override
     {
         openedURLs.push_back(url);
-        return true;
+        return !refusesURLs;
     }
     std::optional<platform::RunningApplication> frontmostApplication() override { return front; }
     std::vector<platform::RunningApplication> runningApplications() override { return running; }

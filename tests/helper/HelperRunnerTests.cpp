@@ -81,7 +81,7 @@ TEST_F(HelperRunnerTest, FollowsTheFileFromAbsentToCreatedToDeletedAndBroken)
     EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
     EXPECT_FALSE(runner->configurationData().has_value());
     EXPECT_TRUE(runner->monitor().isRunning().get());
-    EXPECT_EQ(fakes.log.messages().back(), "Quorvel helper started");
+    EXPECT_EQ(fakes.log.messages().front(), "Quorvel helper started");
 
     fakes.mainQueue.advance(2.0);  // polls of an absent file change nothing
     EXPECT_FALSE(runner->configurationData().has_value());
@@ -267,10 +267,9 @@ TEST_F(SingleInstanceLockTest, UncreatableSupportDirectoryIsLoggedAndRefused)
     ::setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
     HelperRunner refused(fakes.services());
     EXPECT_FALSE(refused.start());
-    ASSERT_EQ(fakes.log.records.size(), 2u);
+    ASSERT_EQ(fakes.log.records.size(), 1u);
     EXPECT_EQ(fakes.log.records[0].level, platform::LogLevel::error);
     EXPECT_EQ(fakes.log.records[0].format, "Could not create helper support directory: %s");
-    EXPECT_EQ(fakes.log.records[1].message, "Another Quorvel helper is already running");
 }
 
 }  // namespace

@@ -81,7 +81,8 @@ TEST_P(FailingStart, EndsUnboundWithItsStatusAndOneErrorLine)
 INSTANTIATE_TEST_SUITE_P(
     Frameworks, FailingStart,
     ::testing::Values(FailedStart{"/nonexistent/libquorvel-multitouch.so", "", "Could not load multitouch framework",
-                                  "Could not load MultitouchSupport.framework"},
+                                  "Could not load MultitouchSupport.framework from /nonexistent/libquorvel-multitouch.so: "
+                                  "cannot open shared object file: No such file or directory"},
                       FailedStart{QUORVEL_TEST_FRAMEWORK_NO_STOP, "", "Private multitouch setup failed",
                                   "Private multitouch setup failed: missing symbol MTDeviceStop"},
                       FailedStart{QUORVEL_TEST_FRAMEWORK_NO_RETAIN, "", "Private multitouch setup failed",

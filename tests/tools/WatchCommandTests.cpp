@@ -11,13 +11,6 @@
 namespace quorvel::testing {
 namespace {
 
-std::size_t countOf(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
-
 TEST(WatchLive, PrintsTrackedTouchesAndDeliversDoubleTapsAtOnceWithoutATripleTapAction)
 {
     Sandbox sandbox;

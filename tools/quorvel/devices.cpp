@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/PrintableText.h"
 #include "platform/linux/multitouch/InputDeviceScan.h"
 #include "platform/linux/multitouch/TouchpadClassification.h"
+#include "tools/CommandLine.h"
 #include "tools/quorvel/Command.h"
 
 namespace quorvel::tool {
@@ -22,7 +24,8 @@ constexpr const char* usage =
     "Usage: quorvel devices [--all]\n"
     "\n"
     "Lists the input devices that look like touchpads, with their axis ranges, and whether\n"
-    "the agent can read each of them (and if not, why). --all lists every input device.\n";
+    "the agent can read each of them (and if not, why). --all lists every input device.\n"
+    "Exits 0, or 2 for a wrong argument.\n";
 
 void printAxis(const char* label, const linux_backend::DeviceDescription& description, unsigned code)
 {
@@ -65,7 +68,9 @@ void printVerdict(const ScannedDevice& device)
 
 void printDevice(const ScannedDevice& device)
 {
-    const std::string name = device.description ? device.description->name : std::string("(unknown)");
+    // A device names itself: what it says reaches the terminal only escaped.
+    const std::string name =
+        device.description ? platform::escapedForDisplay(device.description->name) : std::string("(unknown)");
     std::printf("%s: %s\n", device.path.c_str(), name.c_str());
     if (device.description && device.openError == 0) {
         const auto& description = *device.description;
@@ -87,15 +92,13 @@ void printDevice(const ScannedDevice& device)
 
 int runDevices(const std::vector<std::string>& arguments)
 {
+    if (const auto answered = answerHelpOrVersion(arguments, "quorvel", usage)) return *answered;
     bool all = false;
     for (const std::string& argument : arguments) {
-        if (argument == "--help" || argument == "-h") {
-            std::printf("%s", usage);
-            return 0;
-        }
         if (argument != "--all") {
-            std::fprintf(stderr, "quorvel devices: unknown argument '%s'\n\n%s", argument.c_str(), usage);
-            return 1;
+            std::fprintf(stderr, "quorvel devices: unknown argument '%s'\n\n%s",
+                         platform::escapedForDisplay(argument).c_str(), usage);
+            return exitUsage;
         }
         all = true;
     }
@@ -111,7 +114,7 @@ int runDevices(const std::vector<std::string>& arguments)
         std::printf("No %sinput devices found in /dev/input (%zu event devices in all).\n",
                     all ? "" : "touchpad-like ", devices.size());
     }
-    return 0;
+    return exitSuccess;
 }
 
 }  // namespace quorvel::tool

@@ -1,10 +1,15 @@
 // `quorvel replay`: runs a recorded touchpad through the bridge's decoder and the
 // agent's recogniser, and prints the gestures it would have acted on.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,6 +19,8 @@
 #include "helper/configuration/ConfigurationStore.h"
 #include "platform/linux/multitouch/EvemuRecording.h"
 #include "platform/linux/multitouch/RecordingReplay.h"
+#include "platform/PrintableText.h"
+#include "tools/CommandLine.h"
 #include "tools/quorvel/Command.h"
 
 namespace quorvel::tool {
@@ -21,7 +28,11 @@ namespace quorvel::tool {
 namespace {
 
 using linux_backend::EvemuParseError;
+using linux_backend::EvemuParser;
 using linux_backend::EvemuRecording;
+
+// Far beyond a recording of an hour's use of a touchpad; the events are kept in memory.
+constexpr off_t maximumRecordingSize = 32 * 1024 * 1024;
 
 constexpr const char* usage =
     "Usage: quorvel replay RECORDING [--config FILE] [--verbose]\n"
@@ -33,7 +44,11 @@ constexpr const char* usage =
     "\n"
     "  --config FILE  use the recogniser settings and triple-tap actions of this\n"
     "                 configuration file instead of the default tuning\n"
-    "  --verbose      also print the touch events of the recogniser\n";
+    "  --verbose      also print the touch events of the recogniser\n"
+    "\n"
+    "Recordings are regular files of at most 32 MiB whose event times never go backwards.\n"
+    "Exits 0 when the recording was replayed, 1 when it cannot be (the reason is printed),\n"
+    "2 for a wrong command line.\n";
 
 struct Options {
     std::vector<std::string> files;
@@ -44,29 +59,85 @@ struct Options {
 // The tuning of the default configuration.
 constexpr RecognizerConfiguration defaultTuning{0.3, 0.45, 0.2, 0.28, 0.08};
 
-std::optional<std::string> readFile(const std::string& path)
+// An error line on stderr, escaped: it may quote the recording or the command line.
+void complain(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void complain(const char* format, ...)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return content.str();
+    va_list arguments;
+    va_start(arguments, format);
+    char buffer[1024];
+    std::vsnprintf(buffer, sizeof buffer, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "quorvel replay: %s\n", platform::escapedForDisplay(buffer, sizeof buffer).c_str());
 }
 
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads a recording line by line into the parser. Only a regular file of at most the size
+// cap is read: a device such as /dev/zero never ends, and a FIFO may never be written.
 std::optional<EvemuRecording> loadRecording(const std::string& path)
 {
-    const auto text = readFile(path);
-    if (!text) {
-        std::fprintf(stderr, "quorvel replay: cannot read '%s'\n", path.c_str());
+    // Non-blocking, so that opening a FIFO does not wait for a writer.
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
+        complain("cannot read '%s': %s", path.c_str(), std::strerror(errno));
         return std::nullopt;
     }
-    auto parsed = linux_backend::parseEvemuRecording(*text);
-    if (const auto* error = std::get_if<EvemuParseError>(&parsed)) {
-        std::fprintf(stderr, "quorvel replay: %s:%zu: %s\n", path.c_str(), error->line, error->message.c_str());
+    if (!S_ISREG(status.st_mode)) {
+        complain("'%s' is not a regular file", path.c_str());
         return std::nullopt;
     }
-    return std::get<EvemuRecording>(std::move(parsed));
+    if (status.st_size > maximumRecordingSize) {
+        complain("'%s' is larger than %lld MiB", path.c_str(), static_cast<long long>(maximumRecordingSize >> 20));
+        return std::nullopt;
+    }
+    EvemuParser parser;
+    std::string pending;
+    char buffer[64 * 1024];
+    off_t total = 0;
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            complain("cannot read '%s': %s", path.c_str(), std::strerror(errno));
+            return std::nullopt;
+        }
+        if ((total += count) > maximumRecordingSize) {  // it grew while being read
+            complain("'%s' is larger than %lld MiB", path.c_str(), static_cast<long long>(maximumRecordingSize >> 20));
+            return std::nullopt;
+        }
+        pending.append(buffer, static_cast<std::size_t>(count));
+        std::size_t start = 0;
+        for (std::size_t newline; (newline = pending.find('\n', start)) != std::string::npos; start = newline + 1) {
+            if (const auto error = parser.parseLine(std::string_view(pending).substr(start, newline - start))) {
+                complain("%s:%zu: %s", path.c_str(), error->line, error->message.c_str());
+                return std::nullopt;
+            }
+        }
+        pending.erase(0, start);
+        if (count == 0) break;
+    }
+    if (!pending.empty()) {
+        if (const auto error = parser.parseLine(pending)) {
+            complain("%s:%zu: %s", path.c_str(), error->line, error->message.c_str());
+            return std::nullopt;
+        }
+    }
+    return parser.takeRecording();
 }
 
 std::string_view patternName(TapPattern pattern) { return pattern == TapPattern::tripleTap ? "tripleTap" : "doubleTap"; }
@@ -110,12 +181,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments)
             options.verbose = true;
         } else if (argument == "--config") {
             if (i + 1 == arguments.size()) {
-                std::fprintf(stderr, "quorvel replay: --config needs a file\n");
+                complain("--config needs a file");
                 return std::nullopt;
             }
             options.configuration = arguments[++i];
         } else if (argument.size() > 1 && argument[0] == '-') {
-            std::fprintf(stderr, "quorvel replay: unknown option '%s'\n\n%s", argument.c_str(), usage);
+            complain("unknown option '%s'", argument.c_str());
+            std::fprintf(stderr, "\n%s", usage);
             return std::nullopt;
         } else {
             options.files.push_back(argument);
@@ -140,12 +212,12 @@ std::optional<ReplaySettings> loadSettings(const std::optional<std::string>& pat
     if (!path) return settings;
     auto loaded = ConfigurationStore::load(*path);
     if (const auto* failure = std::get_if<FileReadFailure>(&loaded)) {
-        std::fprintf(stderr, "quorvel replay: cannot read '%s': %s\n", path->c_str(), failure->reason.c_str());
+        complain("cannot read '%s': %s", path->c_str(), failure->reason.c_str());
         return std::nullopt;
     }
     if (const auto* error = std::get_if<DecodingError>(&loaded)) {
-        std::fprintf(stderr, "quorvel replay: '%s' is not a valid configuration: %s%s%s\n", path->c_str(),
-                     error->path.c_str(), error->path.empty() ? "" : ": ", error->reason.c_str());
+        complain("'%s' is not a valid configuration: %s%s%s", path->c_str(), error->path.c_str(),
+                 error->path.empty() ? "" : ": ", error->reason.c_str());
         return std::nullopt;
     }
     const AppConfiguration configuration = std::get<AppConfiguration>(std::move(loaded));
@@ -163,34 +235,30 @@ std::optional<ReplaySettings> loadSettings(const std::optional<std::string>& pat
 
 int runReplay(const std::vector<std::string>& arguments)
 {
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s", usage);
-        return 0;
-    }
+    if (const auto answered = answerHelpOrVersion(arguments, "quorvel", usage)) return *answered;
     const auto options = parseOptions(arguments);
-    if (!options) return 1;
+    if (!options) return exitUsage;
     const auto settings = loadSettings(options->configuration);
-    if (!settings) return 1;
+    if (!settings) return exitFailure;
 
     auto recording = loadRecording(options->files.front());
-    if (!recording) return 1;
+    if (!recording) return exitFailure;
     if (!recording->description) {
-        std::fprintf(stderr,
-                     "quorvel replay: '%s' has no device description; give the .desc file first, then the .events file\n",
-                     options->files.front().c_str());
-        return 1;
+        complain("'%s' has no device description; give the .desc file first, then the .events file",
+                 options->files.front().c_str());
+        return exitFailure;
     }
     if (options->files.size() == 2) {
         // The description comes from the first file; the second gives the events.
         auto events = loadRecording(options->files.back());
-        if (!events) return 1;
+        if (!events) return exitFailure;
         recording->events = std::move(events->events);
     }
 
     auto decoded = linux_backend::decodeRecording(*recording->description, recording->events);
     if (const auto* problem = std::get_if<std::string>(&decoded)) {
-        std::fprintf(stderr, "quorvel replay: %s\n", problem->c_str());
-        return 1;
+        complain("%s", problem->c_str());
+        return exitFailure;
     }
     std::vector<ContactFrame> frames;
     for (const auto& frame : std::get<std::vector<linux_backend::DecodedFrame>>(decoded)) {
@@ -199,7 +267,7 @@ int runReplay(const std::vector<std::string>& arguments)
     for (const auto& event : linux_backend::replayFrames(frames, settings->tuning, settings->waitsForTripleTap)) {
         printEvent(event, options->verbose);
     }
-    return 0;
+    return exitSuccess;
 }
 
 }  // namespace quorvel::tool

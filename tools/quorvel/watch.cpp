@@ -27,6 +27,8 @@
 #include "platform/linux/runtime/RandomUuidSource.h"
 #include "platform/linux/runtime/SystemWallClock.h"
 #include "platform/linux/runtime/system_events/LinuxSystemEventObservers.h"
+#include "platform/PrintableText.h"
+#include "tools/CommandLine.h"
 #include "tools/quorvel/Command.h"
 
 namespace quorvel::tool {
@@ -54,7 +56,8 @@ constexpr const char* usage =
     "  --config FILE  use the tuning and triple-tap actions of FILE instead of the agent's\n"
     "                 configuration file\n"
     "\n"
-    "Exits 0 when interrupted, 1 when the touchpads cannot be watched.\n";
+    "Exits 0 when interrupted, 1 when the touchpads cannot be watched, 2 for a wrong command\n"
+    "line.\n";
 
 struct Options {
     std::optional<std::string> configuration;
@@ -68,8 +71,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments)
             options.configuration = arguments[++i];
         } else {
             std::fprintf(stderr, "quorvel watch: %s '%s'\n\n%s",
-                         arguments[i] == "--config" ? "a file must follow" : "unknown argument", arguments[i].c_str(),
-                         usage);
+                         arguments[i] == "--config" ? "a file must follow" : "unknown argument",
+                         platform::escapedForDisplay(arguments[i]).c_str(), usage);
             return std::nullopt;
         }
     }
@@ -258,7 +261,9 @@ void explainStartFailure(const std::string& status, const LastErrorLog& log, con
     const bool detailed = log.lastError().starts_with(status + ":");
     std::fprintf(stderr, "quorvel watch: %s\n", detailed ? log.lastError().c_str() : status.c_str());
     if (status == "Could not load multitouch framework") {
-        std::fprintf(stderr, "quorvel watch: the multitouch bridge is looked for at %s\n", bridgePath.c_str());
+        // The monitor's line names the file tried and the loader's reason.
+        std::fprintf(stderr, "quorvel watch: %s\n",
+                     log.lastError().empty() ? bridgePath.c_str() : log.lastError().c_str());
         return;
     }
     if (status != "No multitouch devices found" || !bridge) return;
@@ -312,14 +317,11 @@ private:
 
 int runWatch(const std::vector<std::string>& arguments)
 {
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s", usage);
-        return 0;
-    }
+    if (const auto answered = answerHelpOrVersion(arguments, "quorvel", usage)) return *answered;
     const auto options = parseOptions(arguments);
-    if (!options) return 1;
+    if (!options) return exitUsage;
     const auto configuration = loadConfiguration(*options);
-    if (!configuration) return 1;
+    if (!configuration) return exitFailure;
     printSettings(*configuration);
     const RecognizerConfiguration tuning = tuningOf(*configuration);
 
@@ -350,7 +352,7 @@ int runWatch(const std::vector<std::string>& arguments)
     monitor.start(tuning);
     if (!monitor.isRunning().get()) {
         explainStartFailure(monitor.statusMessage().get(), log, multitouch.libraryPath(), bridge);
-        return 1;
+        return exitFailure;
     }
     teeFrameSink(tuning, times);
     std::printf("%s\n", monitor.statusMessage().get().c_str());
@@ -376,7 +378,7 @@ int runWatch(const std::vector<std::string>& arguments)
     loop.run();
     // The sink refers to this frame; frames still queued are dropped once it is gone.
     appContactSink().reset();
-    return 0;
+    return exitSuccess;
 }
 
 }  // namespace quorvel::tool

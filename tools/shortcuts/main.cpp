@@ -8,61 +8,107 @@
 #include <string>
 #include <vector>
 
+#include "platform/PrintableText.h"
+#include "tools/CommandLine.h"
+#include "tools/shortcuts/ShortcutSafety.h"
 #include "tools/shortcuts/ShortcutsFolder.h"
 
 namespace {
 
 using namespace quorvel::shortcuts;
+namespace tool = quorvel::tool;
 
-constexpr int usageError = 2;
+constexpr const char* programName = "quorvel-shortcuts";
 
-void printHelp(std::FILE* out)
+std::string usage()
 {
-    std::fprintf(out,
-                 "Usage: quorvel-shortcuts run NAME\n"
-                 "       quorvel-shortcuts list\n"
-                 "\n"
-                 "Runs the user's shortcuts for the Quorvel touchpad corner agent. A shortcut is an\n"
-                 "executable file in %s;\n"
-                 "its file name is the shortcut's name. It is started directly, without a shell and\n"
-                 "without arguments.\n"
-                 "\n"
-                 "Commands:\n"
-                 "  run NAME   run the shortcut NAME\n"
-                 "  list       list the shortcuts that can be run\n",
-                 shortcutsFolder().c_str());
+    const std::string folder = quorvel::platform::escapedForDisplay(shortcutsFolder().string());
+    return "Usage: quorvel-shortcuts run NAME\n"
+           "       quorvel-shortcuts list\n"
+           "\n"
+           "Runs the user's shortcuts for the Quorvel touchpad corner agent. A shortcut is an\n"
+           "executable file in " + folder + ";\n"
+           "its file name is the shortcut's name (not starting with \".\", without \"/\", and none of\n"
+           "--help, -h and --version). A symbolic link there is followed: the file it leads to is run.\n"
+           "\n"
+           "A shortcut is started directly, without a shell and without arguments, in your home\n"
+           "folder (\"/\" when there is none), with the environment of whoever started this tool: for\n"
+           "the agent, that of your session as the service manager gives it (DISPLAY, WAYLAND_DISPLAY,\n"
+           "DBUS_SESSION_BUS_ADDRESS, PATH, ...). Its input is empty and its output goes where the\n"
+           "agent's goes (the journal).\n"
+           "\n"
+           "As ssh does with its keys, a shortcut is refused when the file, the shortcuts folder or\n"
+           "the folder above it belongs to another user than you or root, or can be changed by\n"
+           "other users (writable by group or others).\n"
+           "\n"
+           "Commands:\n"
+           "  run NAME   run the shortcut NAME\n"
+           "  list       list the shortcuts that can be run\n"
+           "\n"
+           "Exit status: that of the shortcut; 1 when it cannot be run, 2 for a wrong command line.\n";
+}
+
+// The first reason not to run anything from the shortcuts folder: it, or the folder above it.
+std::optional<std::string> folderRefusal(const std::filesystem::path& folder)
+{
+    if (auto reason = untrustworthy(folder.parent_path())) return reason;
+    return untrustworthy(folder);
+}
+
+void complain(const std::string& message)
+{
+    std::fprintf(stderr, "quorvel-shortcuts: %s\n", quorvel::platform::escapedForDisplay(message).c_str());
 }
 
 int run(const std::string& name)
 {
-    if (const auto refusal = nameRefusal(name)) {
-        std::fprintf(stderr, "quorvel-shortcuts: %s\n", refusal->c_str());
-        return usageError;
+    const std::string shown = quorvel::platform::quotedForDisplay(name);
+    if (const auto refused = nameRefusal(name)) {
+        complain(*refused);
+        return tool::exitUsage;
     }
     const std::filesystem::path folder = shortcutsFolder();
     const std::filesystem::path file = folder / name;
     switch (shortcutState(file)) {
     case ShortcutState::missing:
-        std::fprintf(stderr, "quorvel-shortcuts: no shortcut named \"%s\" in %s\n", name.c_str(), folder.c_str());
-        return 1;
+        complain("no shortcut named " + shown + " in " + folder.string());
+        return tool::exitFailure;
     case ShortcutState::notExecutable:
-        std::fprintf(stderr, "quorvel-shortcuts: the shortcut \"%s\" is not an executable file: %s\n", name.c_str(),
-                     file.c_str());
-        return 1;
+        complain("the shortcut " + shown + " is not an executable file: " + file.string());
+        return tool::exitFailure;
     case ShortcutState::runnable:
         break;
+    }
+    if (auto reason = folderRefusal(folder); reason || (reason = untrustworthy(file))) {
+        complain("not running the shortcut " + shown + ": " + *reason);
+        return tool::exitFailure;
+    }
+    if (::chdir(shortcutWorkingDirectory().c_str()) != 0 && ::chdir("/") != 0) {
+        complain(std::string("cannot enter a working folder: ") + std::strerror(errno));
+        return tool::exitFailure;
     }
     std::string path = file.string();
     char* const argv[] = {path.data(), nullptr};
     ::execv(path.c_str(), argv);
-    std::fprintf(stderr, "quorvel-shortcuts: cannot run the shortcut \"%s\": %s\n", name.c_str(), std::strerror(errno));
-    return 1;
+    complain("cannot run the shortcut " + shown + ": " + std::strerror(errno));
+    return tool::exitFailure;
 }
 
 int list()
 {
-    for (const std::string& name : runnableShortcuts(shortcutsFolder())) std::printf("%s\n", name.c_str());
-    return 0;
+    const std::filesystem::path folder = shortcutsFolder();
+    if (const auto reason = folderRefusal(folder)) {
+        complain(*reason);
+        return tool::exitFailure;
+    }
+    for (const std::string& name : runnableShortcuts(folder)) {
+        if (const auto reason = untrustworthy(folder / name)) {
+            complain("not listed: " + *reason);
+        } else {
+            std::printf("%s\n", quorvel::platform::escapedForDisplay(name).c_str());
+        }
+    }
+    return tool::exitSuccess;
 }
 
 }  // namespace
@@ -70,12 +116,13 @@ int list()
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        printHelp(stdout);
-        return 0;
+    // An option alone, or as the one argument of a command: a shortcut cannot be named --help.
+    if (arguments.size() == 1 || (arguments.size() == 2 && (arguments[0] == "run" || arguments[0] == "list"))) {
+        const std::vector<std::string> last{arguments.back()};
+        if (const auto answered = tool::answerHelpOrVersion(last, programName, usage().c_str())) return *answered;
     }
     if (arguments.size() == 2 && arguments[0] == "run") return run(arguments[1]);
     if (arguments.size() == 1 && arguments[0] == "list") return list();
-    printHelp(stderr);
-    return usageError;
+    std::fputs(usage().c_str(), stderr);
+    return tool::exitUsage;
 }

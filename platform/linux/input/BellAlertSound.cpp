@@ -18,7 +18,11 @@ void BellAlertSound::beep()
     for (const auto& bell : bells_) {
         if (bell->ring()) return;
     }
-    logger_.info("\a");
+    // Once: the failed action has its own line, this one only says why nothing was heard.
+    if (toldSilent_) return;
+    toldSilent_ = true;
+    logger_.info(
+        "No alert sound can be played (neither the sound theme nor the X bell); failed actions are only logged");
 }
 
 }  // namespace quorvel::linux_backend

@@ -9,8 +9,7 @@
 
 namespace quorvel::linux_backend {
 
-// The alert sound: the first bell that rings, in order; when none can, a BEL character in
-// the log, so the alert is at least on record.
+// The alert sound: the first bell that rings, in order. When none can, the log says so once.
 class BellAlertSound final : public platform::AlertSound {
 public:
     BellAlertSound(std::vector<std::unique_ptr<Bell>> bells, platform::Logger logger)
@@ -26,6 +25,7 @@ public:
 private:
     std::vector<std::unique_ptr<Bell>> bells_;
     platform::Logger logger_;
+    bool toldSilent_ = false;
 };
 
 }  // namespace quorvel::linux_backend

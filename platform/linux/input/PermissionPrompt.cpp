@@ -31,6 +31,17 @@ std::string reason(int error)
     return std::string("cannot create a virtual keyboard on /dev/uinput: ") + std::strerror(error);
 }
 
+// What to do about it, for the log line (the notification says the same in its own words).
+std::string remedy(int error)
+{
+    const std::string rule = std::string("install the udev rule ") + udevRuleName +
+                             " that comes with Quorvel, then log out and in again (see packaging/README.md)";
+    if (deviceMissing(error)) {
+        return "load the module with `sudo modprobe uinput` (and list \"uinput\" in /etc/modules-load.d), and " + rule;
+    }
+    return rule;
+}
+
 }  // namespace
 
 DesktopNotification permissionNotification(int uinputError, const std::optional<std::string>& uinputGroup)
@@ -66,7 +77,7 @@ std::optional<std::string> uinputGroupName()
 
 void PermissionPrompt::request(int uinputError)
 {
-    logger_.error("Cannot post input events: %s", reason(uinputError).c_str());
+    logger_.error("Cannot post input events: %s; %s", reason(uinputError).c_str(), remedy(uinputError).c_str());
     const double now = clock_.now();
     if (lastShown_ && now - *lastShown_ < minimumIntervalSeconds) return;
     if (notifier_.notify(permissionNotification(uinputError, uinputGroupName()))) lastShown_ = now;

@@ -4,8 +4,10 @@
 #include <glib.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -77,13 +79,27 @@ private:
 
 struct ChildWatch {
     std::shared_ptr<std::set<pid_t>> children;
+    platform::ProcessExitHandler onExit;
 };
 
-void childExited(GPid pid, gint, gpointer data)
+platform::ProcessExit processExit(int waitStatus)
 {
-    // GLib has reaped the child with waitpid before calling us.
-    static_cast<ChildWatch*>(data)->children->erase(pid);
+    platform::ProcessExit exit;
+    if (WIFEXITED(waitStatus)) exit.exitStatus = WEXITSTATUS(waitStatus);
+    if (WIFSIGNALED(waitStatus)) {
+        exit.signal = WTERMSIG(waitStatus);
+        if (const char* abbreviation = ::sigabbrev_np(*exit.signal)) exit.signalName = std::string("SIG") + abbreviation;
+    }
+    return exit;
+}
+
+void childExited(GPid pid, gint waitStatus, gpointer data)
+{
+    // GLib has reaped the child with waitpid before calling us, on the main context.
+    auto* watch = static_cast<ChildWatch*>(data);
+    watch->children->erase(pid);
     g_spawn_close_pid(pid);
+    if (watch->onExit) watch->onExit(processExit(waitStatus));
 }
 
 void freeChildWatch(gpointer data)
@@ -98,8 +114,15 @@ SpawnProcessLauncher::SpawnProcessLauncher(std::filesystem::path shortcutsTool)
 {
 }
 
-bool SpawnProcessLauncher::launch(const std::string& executablePath, const std::vector<std::string>& arguments)
+std::optional<std::string> SpawnProcessLauncher::launch(const std::string& executablePath,
+                                                        const std::vector<std::string>& arguments,
+                                                        platform::ProcessExitHandler onExit)
 {
+    // The system would end each argument at its first NUL: "a\0b" would run as "a".
+    for (const std::string& argument : arguments) {
+        if (argument.find('\0') != std::string::npos) return "an argument contains a NUL character";
+    }
+    if (executablePath.find('\0') != std::string::npos) return "the program's path contains a NUL character";
     const std::string executable =
         executablePath == referenceShortcutsTool ? shortcutsTool_.string() : executablePath;
 
@@ -113,16 +136,18 @@ bool SpawnProcessLauncher::launch(const std::string& executablePath, const std::
 
     SpawnAttributes attributes;
     SpawnFileActions fileActions;
-    if (!attributes.configure() || !fileActions.configure()) return false;
+    if (!attributes.configure() || !fileActions.configure()) return "cannot prepare the process";
 
     pid_t pid = 0;
-    if (::posix_spawn(&pid, executable.c_str(), fileActions.get(), attributes.get(), argv.data(), environ) != 0) {
-        return false;
+    if (const int error =
+            ::posix_spawn(&pid, executable.c_str(), fileActions.get(), attributes.get(), argv.data(), environ)) {
+        return executable + ": " + std::strerror(error);
     }
     children_->insert(pid);
     g_child_watch_add_full(G_PRIORITY_DEFAULT, pid, childExited,
-                           std::make_unique<ChildWatch>(ChildWatch{children_}).release(), freeChildWatch);
-    return true;
+                           std::make_unique<ChildWatch>(ChildWatch{children_, std::move(onExit)}).release(),
+                           freeChildWatch);
+    return std::nullopt;
 }
 
 }  // namespace quorvel::linux_backend

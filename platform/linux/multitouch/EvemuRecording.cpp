@@ -60,124 +60,133 @@ std::optional<std::pair<std::int64_t, std::int64_t>> parseTime(std::string_view 
     return std::pair{*seconds, microseconds};
 }
 
-class Parser {
-public:
-    std::variant<EvemuRecording, EvemuParseError> run(std::string_view text)
-    {
-        std::size_t lineNumber = 0;
-        while (!text.empty()) {
-            const auto newline = text.find('\n');
-            std::string_view line = text.substr(0, newline);
-            text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
-            ++lineNumber;
-            if (auto problem = parseLine(line)) return EvemuParseError{lineNumber, std::move(*problem)};
-        }
-        return std::move(recording_);
-    }
+// At most this much of a line is quoted back in an error.
+constexpr std::size_t quotedLength = 60;
 
-private:
-    std::optional<std::string> parseLine(std::string_view line)
-    {
-        if (const auto comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
-        line = trim(line);
-        if (line.empty()) return std::nullopt;
-        if (line.size() < 2 || line[1] != ':') return "not an evemu line: '" + std::string(line) + "'";
-        const char kind = line[0];
-        const std::string_view rest = trim(line.substr(2));
-        switch (kind) {
-        case 'N': description().name = std::string(rest); return std::nullopt;
-        case 'I': return parseIdentity(fields(rest));
-        case 'P': return parseBits(fields(rest), description().properties, "P");
-        case 'B': return parseEventBits(fields(rest));
-        case 'A': return parseAxis(fields(rest));
-        case 'L':
-        case 'S': return std::nullopt;  // LED and switch states: nothing a touchpad needs
-        case 'E': return parseEvent(fields(rest));
-        default: return std::string("unknown line type '") + kind + ":'";
-        }
-    }
+std::string excerpt(std::string_view text)
+{
+    return text.size() <= quotedLength ? std::string(text) : std::string(text.substr(0, quotedLength)) + "...";
+}
 
-    DeviceDescription& description()
-    {
-        if (!recording_.description) recording_.description.emplace();
-        return *recording_.description;
+std::optional<std::string> parseBits(const std::vector<std::string_view>& values, std::vector<std::uint8_t>& bits,
+                                     std::string_view what)
+{
+    for (const std::string_view value : values) {
+        const auto byte = parseNumber<std::uint8_t>(value, 16);
+        if (!byte) return std::string(what) + ": bad byte '" + excerpt(value) + "'";
+        bits.push_back(*byte);
     }
-
-    std::optional<std::string> parseIdentity(const std::vector<std::string_view>& values)
-    {
-        if (values.size() != 4) return "I: needs bus, vendor, product and version";
-        std::uint16_t parsed[4];
-        for (std::size_t i = 0; i < 4; ++i) {
-            const auto value = parseNumber<std::uint16_t>(values[i], 16);
-            if (!value) return "I: bad hexadecimal number '" + std::string(values[i]) + "'";
-            parsed[i] = *value;
-        }
-        DeviceDescription& d = description();
-        d.bustype = parsed[0];
-        d.vendor = parsed[1];
-        d.product = parsed[2];
-        d.version = parsed[3];
-        return std::nullopt;
-    }
-
-    static std::optional<std::string> parseBits(const std::vector<std::string_view>& values,
-                                                std::vector<std::uint8_t>& bits, std::string_view what)
-    {
-        for (const std::string_view value : values) {
-            const auto byte = parseNumber<std::uint8_t>(value, 16);
-            if (!byte) return std::string(what) + ": bad byte '" + std::string(value) + "'";
-            bits.push_back(*byte);
-        }
-        return std::nullopt;
-    }
-
-    // "B: type bytes...": successive lines of one type continue its bit array.
-    std::optional<std::string> parseEventBits(const std::vector<std::string_view>& values)
-    {
-        if (values.empty()) return "B: needs an event type";
-        const auto type = parseNumber<std::uint8_t>(values.front(), 16);
-        if (!type || *type > 0x1f) return "B: bad event type '" + std::string(values.front()) + "'";
-        return parseBits({values.begin() + 1, values.end()}, description().eventBits[*type], "B");
-    }
-
-    // "A: code min max fuzz flat [resolution]"
-    std::optional<std::string> parseAxis(const std::vector<std::string_view>& values)
-    {
-        if (values.size() != 5 && values.size() != 6) return "A: needs code, min, max, fuzz, flat and an optional resolution";
-        const auto code = parseNumber<std::uint16_t>(values[0], 16);
-        if (!code || *code > 0x3f) return "A: bad axis code '" + std::string(values[0]) + "'";
-        std::int32_t numbers[5] = {0, 0, 0, 0, 0};
-        for (std::size_t i = 1; i < values.size(); ++i) {
-            const auto number = parseNumber<std::int32_t>(values[i], 10);
-            if (!number) return "A: bad number '" + std::string(values[i]) + "'";
-            numbers[i - 1] = *number;
-        }
-        description().absoluteAxes[*code] = AbsoluteAxis{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
-        return std::nullopt;
-    }
-
-    // "E: sec.usec type code value", type and code in hexadecimal.
-    std::optional<std::string> parseEvent(const std::vector<std::string_view>& values)
-    {
-        if (values.size() != 4) return "E: needs time, type, code and value";
-        const auto time = parseTime(values[0]);
-        if (!time) return "E: bad time '" + std::string(values[0]) + "'";
-        const auto type = parseNumber<std::uint16_t>(values[1], 16);
-        const auto code = parseNumber<std::uint16_t>(values[2], 16);
-        const auto value = parseNumber<std::int32_t>(values[3], 10);
-        if (!type || !code || !value) return "E: bad type, code or value";
-        recording_.events.push_back(InputEvent{time->first, time->second, *type, *code, *value});
-        return std::nullopt;
-    }
-
-    EvemuRecording recording_;
-};
+    return std::nullopt;
+}
 
 }  // namespace
 
+std::optional<EvemuParseError> EvemuParser::parseLine(std::string_view line)
+{
+    ++lineNumber_;
+    if (auto problem = parse(line)) return EvemuParseError{lineNumber_, std::move(*problem)};
+    return std::nullopt;
+}
+
+std::optional<std::string> EvemuParser::parse(std::string_view line)
+{
+    if (const auto comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
+    line = trim(line);
+    if (line.empty()) return std::nullopt;
+    if (line.size() < 2 || line[1] != ':') return "not an evemu line: '" + excerpt(line) + "'";
+    const char kind = line[0];
+    const std::string_view rest = trim(line.substr(2));
+    switch (kind) {
+    case 'N': description().name = std::string(rest); return std::nullopt;
+    case 'I': return parseIdentity(fields(rest));
+    case 'P': return parseBits(fields(rest), description().properties, "P");
+    case 'B': return parseEventBits(fields(rest));
+    case 'A': return parseAxis(fields(rest));
+    case 'L':
+    case 'S': return std::nullopt;  // LED and switch states: nothing a touchpad needs
+    case 'E': return parseEvent(fields(rest));
+    default: return "unknown line type '" + excerpt(line.substr(0, 2)) + "'";
+    }
+}
+
+DeviceDescription& EvemuParser::description()
+{
+    if (!recording_.description) recording_.description.emplace();
+    return *recording_.description;
+}
+
+std::optional<std::string> EvemuParser::parseIdentity(const std::vector<std::string_view>& values)
+{
+    if (values.size() != 4) return "I: needs bus, vendor, product and version";
+    std::uint16_t parsed[4];
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto value = parseNumber<std::uint16_t>(values[i], 16);
+        if (!value) return "I: bad hexadecimal number '" + excerpt(values[i]) + "'";
+        parsed[i] = *value;
+    }
+    DeviceDescription& d = description();
+    d.bustype = parsed[0];
+    d.vendor = parsed[1];
+    d.product = parsed[2];
+    d.version = parsed[3];
+    return std::nullopt;
+}
+
+// "B: type bytes...": successive lines of one type continue its bit array.
+std::optional<std::string> EvemuParser::parseEventBits(const std::vector<std::string_view>& values)
+{
+    if (values.empty()) return "B: needs an event type";
+    const auto type = parseNumber<std::uint8_t>(values.front(), 16);
+    if (!type || *type > 0x1f) return "B: bad event type '" + excerpt(values.front()) + "'";
+    return parseBits({values.begin() + 1, values.end()}, description().eventBits[*type], "B");
+}
+
+// "A: code min max fuzz flat [resolution]"
+std::optional<std::string> EvemuParser::parseAxis(const std::vector<std::string_view>& values)
+{
+    if (values.size() != 5 && values.size() != 6) return "A: needs code, min, max, fuzz, flat and an optional resolution";
+    const auto code = parseNumber<std::uint16_t>(values[0], 16);
+    if (!code || *code > 0x3f) return "A: bad axis code '" + excerpt(values[0]) + "'";
+    std::int32_t numbers[5] = {0, 0, 0, 0, 0};
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        const auto number = parseNumber<std::int32_t>(values[i], 10);
+        if (!number) return "A: bad number '" + excerpt(values[i]) + "'";
+        numbers[i - 1] = *number;
+    }
+    description().absoluteAxes[*code] = AbsoluteAxis{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
+    return std::nullopt;
+}
+
+// "E: sec.usec type code value", type and code in hexadecimal.
+std::optional<std::string> EvemuParser::parseEvent(const std::vector<std::string_view>& values)
+{
+    if (values.size() != 4) return "E: needs time, type, code and value";
+    const auto time = parseTime(values[0]);
+    if (!time) return "E: bad time '" + excerpt(values[0]) + "'";
+    const auto type = parseNumber<std::uint16_t>(values[1], 16);
+    const auto code = parseNumber<std::uint16_t>(values[2], 16);
+    const auto value = parseNumber<std::int32_t>(values[3], 10);
+    if (!type || !code || !value) return "E: bad type, code or value";
+    // A recording is played on its own clock; one that runs backwards has been edited or spliced.
+    if (!recording_.events.empty()) {
+        const InputEvent& previous = recording_.events.back();
+        if (std::pair{time->first, time->second} < std::pair{previous.seconds, previous.microseconds}) {
+            return "E: time " + excerpt(values[0]) + " is earlier than the event before it";
+        }
+    }
+    recording_.events.push_back(InputEvent{time->first, time->second, *type, *code, *value});
+    return std::nullopt;
+}
+
 std::variant<EvemuRecording, EvemuParseError> parseEvemuRecording(std::string_view text)
 {
-    return Parser{}.run(text);
+    EvemuParser parser;
+    while (!text.empty()) {
+        const auto newline = text.find('\n');
+        if (auto error = parser.parseLine(text.substr(0, newline))) return std::move(*error);
+        text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
+    }
+    return parser.takeRecording();
 }
 
 }  // namespace quorvel::linux_backend

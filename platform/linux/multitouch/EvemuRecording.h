@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -28,8 +29,30 @@ struct EvemuParseError {
     friend bool operator==(const EvemuParseError&, const EvemuParseError&) = default;
 };
 
-// Parses a whole recording. Comments (`#` to the end of a line) and blank lines are
-// skipped; any other malformed line is an error naming the line.
+// Parses a recording line by line, as it is read. Comments (`#` to the end of a line) and
+// blank lines are skipped; any other malformed line, and an event whose time is earlier than
+// the one before, is an error naming the line. What an error quotes of the line is cut short
+// (the caller escapes it for display).
+class EvemuParser {
+public:
+    // One line, without its line break.
+    std::optional<EvemuParseError> parseLine(std::string_view line);
+    const EvemuRecording& recording() const { return recording_; }
+    EvemuRecording takeRecording() { return std::move(recording_); }
+
+private:
+    std::optional<std::string> parse(std::string_view line);
+    DeviceDescription& description();
+    std::optional<std::string> parseIdentity(const std::vector<std::string_view>& values);
+    std::optional<std::string> parseEventBits(const std::vector<std::string_view>& values);
+    std::optional<std::string> parseAxis(const std::vector<std::string_view>& values);
+    std::optional<std::string> parseEvent(const std::vector<std::string_view>& values);
+
+    EvemuRecording recording_;
+    std::size_t lineNumber_ = 0;
+};
+
+// Parses a whole recording with an EvemuParser.
 std::variant<EvemuRecording, EvemuParseError> parseEvemuRecording(std::string_view text);
 
 }  // namespace quorvel::linux_backend

@@ -1,5 +1,7 @@
 #include "platform/linux/multitouch/RecordingReplay.h"
 
+#include <linux/input-event-codes.h>
+
 #include "platform/linux/multitouch/TouchpadClassification.h"
 
 namespace quorvel::linux_backend {
@@ -8,6 +10,14 @@ std::variant<std::vector<DecodedFrame>, std::string> decodeRecording(const Devic
                                                                       const std::vector<InputEvent>& events)
 {
     const DeviceKind kind = classifyDevice(description);
+    const bool multitouch = description.hasEventCode(EV_ABS, ABS_MT_POSITION_X);
+    if (kind == DeviceKind::protocolAOnly) {
+        return "the recorded touchpad reports multitouch protocol A only (contacts without slots), which the agent "
+               "does not read";
+    }
+    if (!multitouch && description.hasEventCode(EV_KEY, BTN_TOOL_FINGER)) {
+        return "the recorded touchpad reports no multitouch contacts (one position only), which the agent needs";
+    }
     if (kind != DeviceKind::touchpad) {
         return "the recorded device is not one the bridge reads: " + std::string(describeDeviceKind(kind));
     }

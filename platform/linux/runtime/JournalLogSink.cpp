@@ -5,6 +5,7 @@
 #include <systemd/sd-journal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -37,6 +38,9 @@ JournalLogSink::JournalLogSink(Destination destination, int streamFd) : destinat
 void JournalLogSink::write(platform::LogLevel level, std::string_view subsystem, std::string_view category,
                            std::string_view, std::string_view message)
 {
+    // A line with nothing to read (empty, or only spaces and control characters) is noise.
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; };
+    if (std::all_of(message.begin(), message.end(), blank)) return;
     if (destination_ == Destination::journal && sendToJournal(level, subsystem, category, message)) return;
     writeToStream(streamLine(level, category, message));
 }

@@ -17,7 +17,8 @@ struct JournalField {
 };
 
 // The agent's log: structured entries in the systemd journal when the service manager
-// connected our stderr to it, readable lines on a stream otherwise.
+// connected our stderr to it, readable lines on a stream otherwise. Blank messages are
+// dropped.
 class JournalLogSink final : public platform::LogSink {
 public:
     enum class Destination { journal, stream };

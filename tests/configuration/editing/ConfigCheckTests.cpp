@@ -1,14 +1,12 @@
 // What `quorvel config check` and `show` tell a person about a file.
 #include <gtest/gtest.h>
 
-#include "helper/actions/AppleShortcutCatalog.h"
 #include "helper/configuration/ConfigurationJson.h"
 #include "helper/configuration/ConfigurationProblem.h"
 #include "helper/configuration/ConfigurationStore.h"
 #include "helper/configuration/editing/ConfigurationReport.h"
 #include "helper/configuration/editing/ConfigurationWarnings.h"
 #include "tests/configuration/editing/EditingTestSupport.h"
-#include "tests/fakes/FakeProcessLauncher.h"
 
 namespace quorvel::testing {
 namespace {
@@ -100,15 +98,6 @@ TEST_F(ConfigCheck, ShowSaysWhichConfigurationIsInForceAndEachSlotsActionAndSwit
               std::string::npos);
     EXPECT_NE(editing::configurationReport("/c.json", std::vector<std::uint8_t>{'['}).find("not valid JSON"),
               std::string::npos);
-}
-
-TEST(ShortcutActions, ANameWithANulCharacterIsNeverLaunched)
-{
-    FakeProcessLauncher launcher;
-    AppleShortcutCatalog::runShortcut(launcher, std::string("a\0b", 3));
-    EXPECT_TRUE(launcher.launches.empty());
-    AppleShortcutCatalog::runShortcut(launcher, "ab");
-    EXPECT_EQ(launcher.launches.size(), 1u);
 }
 
 }  // namespace

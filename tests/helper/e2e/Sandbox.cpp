@@ -25,6 +25,13 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
     return true;
 }
 
+std::size_t countOf(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 namespace {
 
 std::string readText(const fs::path& path)
@@ -102,21 +109,24 @@ void Sandbox::writeConfiguration(const std::string& json) const
     fs::rename(staging, configurationFile());
 }
 
-void Sandbox::addShortcut(const std::string& name) const
+void Sandbox::addShortcut(const std::string& name, const std::string& then) const
 {
     const auto script = configurationFile().parent_path() / "shortcuts" / name;
-    writeFile(script, "#!/bin/sh\necho ran >> '" + (root_ / "out" / name).string() + "'\n");
+    const std::string out = (root_ / "out" / name).string();
+    writeFile(script, "#!/bin/sh\nOUT='" + out + "'\necho ran >> \"$OUT\"\n" + then + "\n");
     fs::permissions(script, fs::perms::owner_all);
 }
 
+std::string Sandbox::shortcutOutput(const std::string& name) const { return readText(root_ / "out" / name); }
+
 int Sandbox::runsOf(const std::string& name) const
 {
-    const auto text = readText(root_ / "out" / name);
+    const auto text = shortcutOutput(name);
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::unique_ptr<SandboxProcess> Sandbox::start(const std::string& executable, std::vector<std::string> arguments,
-                                               const std::vector<std::string>& environment)
+                                               const std::vector<std::string>& environment, bool closedStandardStreams)
 {
     const auto path = (root_ / "bin" / executable).string();
     const auto stem = root_ / (executable + "-" + std::to_string(++started_));
@@ -140,9 +150,15 @@ std::unique_ptr<SandboxProcess> Sandbox::start(const std::string& executable, st
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (stem.string() + ".out").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (stem.string() + ".err").c_str(), O_WRONLY | O_CREAT, 0600);
+    if (closedStandardStreams) {
+        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) posix_spawn_file_actions_addclose(&actions, fd);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (stem.string() + ".out").c_str(), O_WRONLY | O_CREAT,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (stem.string() + ".err").c_str(), O_WRONLY | O_CREAT,
+                                         0600);
+    }
     pid_t pid = 0;
     const int error = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
@@ -152,13 +168,18 @@ std::unique_ptr<SandboxProcess> Sandbox::start(const std::string& executable, st
 
 void Sandbox::playScript() { writeFile(root_ / "touchpad" / ("play-" + std::to_string(++plays_)), "play\n"); }
 
-std::string configurationRunningShortcut(const std::string& name)
+std::string configurationRunning(const std::string& kindJson)
 {
     return R"({"isEnabled": true,
   "recognizer": {"cornerZone": 0.3, "doubleTapWindow": 0.45, "tripleTapWindow": 0.2,
                  "maximumTapDuration": 0.28, "maximumTapTravel": 0.08},
   "assignments": [{"corner": "topLeft", "doubleTap": {"id": "00000000-0000-4000-8000-000000000001",
-                   "kind": {"runShortcut": {"name": ")" + name + R"("}}, "isEnabled": true}}]})";
+                   "kind": )" + kindJson + R"(, "isEnabled": true}}]})";
+}
+
+std::string configurationRunningShortcut(const std::string& name)
+{
+    return configurationRunning(R"({"runShortcut": {"name": ")" + name + R"("}})");
 }
 
 }  // namespace quorvel::testing

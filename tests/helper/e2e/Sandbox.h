@@ -14,6 +14,9 @@ namespace quorvel::testing {
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
+// Occurrences of `part` in `text`.
+std::size_t countOf(const std::string& text, const std::string& part);
+
 // A process started from the sandbox; killed and reaped if the test leaves it running.
 class SandboxProcess {
 public:
@@ -22,6 +25,7 @@ public:
     SandboxProcess(const SandboxProcess&) = delete;
     SandboxProcess& operator=(const SandboxProcess&) = delete;
 
+    pid_t pid() const { return pid_; }
     std::string output() const;
     std::string errors() const;
     bool isRunning();
@@ -51,13 +55,17 @@ public:
     std::filesystem::path configurationFile() const { return root_ / "config/Quorvel/configuration.json"; }
     // Replaces the configuration in one step, so the agent never reads half a file.
     void writeConfiguration(const std::string& json) const;
-    // A shortcut that appends a line to its own output file each time it runs.
-    void addShortcut(const std::string& name) const;
+    // A shortcut that appends a line to its own output file each time it runs, then runs the
+    // shell commands `then` (with $OUT naming that file).
+    void addShortcut(const std::string& name, const std::string& then = "") const;
     int runsOf(const std::string& name) const;
+    std::string shortcutOutput(const std::string& name) const;
 
-    // Runs bin/`executable` with no display or buses, plus `environment`.
+    // Runs bin/`executable` with no display or buses, plus `environment`; its output and
+    // errors are kept, or with `closedStandardStreams` it starts without descriptors 0 to 2.
     std::unique_ptr<SandboxProcess> start(const std::string& executable, std::vector<std::string> arguments = {},
-                                          const std::vector<std::string>& environment = {});
+                                          const std::vector<std::string>& environment = {},
+                                          bool closedStandardStreams = false);
 
     bool touchpadStarted() const { return std::filesystem::exists(root_ / "touchpad/started"); }
     // Has the touchpad play its script once more (see ScriptedTouchpad.cpp).
@@ -69,7 +77,10 @@ private:
     int plays_ = 0;
 };
 
-// Runs the shortcut `name` on a double tap in the top-left corner; no triple tap anywhere.
+// Runs the action of kind `kindJson` (e.g. {"mute": {}}) on a double tap in the top-left
+// corner; no triple tap anywhere.
+std::string configurationRunning(const std::string& kindJson);
+// Runs the shortcut `name` that way.
 std::string configurationRunningShortcut(const std::string& name);
 
 }  // namespace quorvel::testing

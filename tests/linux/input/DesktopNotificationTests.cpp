@@ -82,8 +82,12 @@ TEST(PermissionPrompt, NotifiesAtMostOnceAMinuteOnTheSessionBusUntilAccessIsGran
     const std::string first = "[<'Quorvel'>, <uint32 0>, <'input-keyboard'>, <'First summary'>, <'First body'>, "
                               "<@as []>, <{'urgency': <byte 0x01>}>, <-1>]";
     EXPECT_THAT(notifyCalls(bus), ::testing::ElementsAre(first, prompted, prompted, HasSubstr("<'Barrier'>")));
-    std::vector<std::string> expectedLog(4, "Cannot post input events: no write access to /dev/uinput");
-    expectedLog[0] = "Cannot post input events: /dev/uinput is missing (the uinput kernel module is not loaded)";
+    const std::string rule = "install the udev rule 70-quorvel.rules that comes with Quorvel, then log out and in "
+                             "again (see packaging/README.md)";
+    std::vector<std::string> expectedLog(4, "Cannot post input events: no write access to /dev/uinput; " + rule);
+    expectedLog[0] = "Cannot post input events: /dev/uinput is missing (the uinput kernel module is not loaded); "
+                     "load the module with `sudo modprobe uinput` (and list \"uinput\" in /etc/modules-load.d), and " +
+                     rule;
     EXPECT_EQ(log.messages(), expectedLog);
     g_unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }

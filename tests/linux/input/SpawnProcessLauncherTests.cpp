@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 
@@ -15,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndReapsThem)
+TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndReportsHowTheyEnded)
 {
     char pattern[] = "/tmp/quorvel-launcher-XXXXXX";
     const fs::path folder = ::mkdtemp(pattern);  // the children report here
@@ -30,13 +32,22 @@ TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndRea
     const std::string hostile = "$(touch /tmp/quorvel-pwned) `id` ; | & > * ~ \"'";
     // The shell reports into the folder given as $0: its arguments, open descriptors and standard input.
     const char* reporter = "cd \"$0\"; printf '%s\\n' \"$@\" > args; ls /proc/$$/fd > fds; readlink /proc/$$/fd/0 > in";
-    ASSERT_TRUE(launcher.launch("/bin/sh", {"-c", reporter, folder.string(), "two words", hostile, ""}));
-    ASSERT_TRUE(launcher.launch("/usr/bin/shortcuts", {"run", "My Shortcut"}));  // our tool instead
-    ASSERT_TRUE(launcher.launch("/bin/false", {}));
-    EXPECT_FALSE(launcher.launch("/nonexistent/program", {"x"}));
+    std::vector<platform::ProcessExit> exits;
+    const auto record = [&](const platform::ProcessExit& exit) { exits.push_back(exit); };
+    ASSERT_EQ(launcher.launch("/bin/sh", {"-c", reporter, folder.string(), "two words", hostile, ""}, record),
+              std::nullopt);
+    ASSERT_EQ(launcher.launch("/usr/bin/shortcuts", {"run", "My Shortcut"}), std::nullopt);  // our tool instead
+    ASSERT_EQ(launcher.launch("/bin/sh", {"-c", "exit 3"}, record), std::nullopt);
+    ASSERT_EQ(launcher.launch("/bin/sh", {"-c", "kill -KILL $$"}, record), std::nullopt);
+    EXPECT_EQ(launcher.launch("/nonexistent/program", {"x"}), "/nonexistent/program: No such file or directory");
+    // The system would run "/bin/sh -c exit" here.
+    EXPECT_EQ(launcher.launch("/bin/sh", {"-c", std::string("exit\0 7", 7)}), "an argument contains a NUL character");
     const std::set<pid_t> children = launcher.unreapedChildren();
-    ASSERT_EQ(children.size(), 3U);
-    ASSERT_TRUE(testing::iterateUntil([&] { return launcher.unreapedChildren().empty(); }));
+    ASSERT_EQ(children.size(), 4U);
+    ASSERT_TRUE(testing::iterateUntil([&] { return launcher.unreapedChildren().empty() && exits.size() == 3; }));
+    EXPECT_THAT(exits, ::testing::UnorderedElementsAre(platform::ProcessExit{0, std::nullopt, ""},
+                                                       platform::ProcessExit{3, std::nullopt, ""},
+                                                       platform::ProcessExit{std::nullopt, SIGKILL, "SIGKILL"}));
     ::close(leaked);
 
     for (pid_t child : children) EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), -1) << child << " is a zombie";

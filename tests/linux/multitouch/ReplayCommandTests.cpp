@@ -63,7 +63,19 @@ TEST(ReplayCommand, PrintsOneLinePerGestureWithSecondsFromTheFirstEvent)
 
 TEST(ReplayCommand, FailuresAreExplainedWithExitCodeOne)
 {
+    const std::string large = writeFile("large.events", "");
+    std::filesystem::resize_file(large, 33 << 20);
+    std::string padded;  // the key bits up to BTN_TOOL_FINGER's byte
+    for (int byte = 0; byte < 40; ++byte) padded += " 00";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{writeFile("backwards.events", "N: pad\nE: 2.5 0000 0000 0\n\nE: 2.25 0000 0000 0\n")},
+         "backwards.events:4: E: time 2.25 is earlier than the event before it"},
+        // No raw control character reaches the terminal, and a long line is cut short.
+        {{writeFile("control.events", "\x1b[2J\a" + std::string(100, 'x') + "\n")},
+         "control.events:1: not an evemu line: '\\x1b[2J\\x07" + std::string(55, 'x') + "...'\n"},
+        {{writeFile("single-touch.events", "N: pad\nB: 00 0b\nB: 01" + padded + " 20\nB: 03 03\n")},
+         "the recorded touchpad reports no multitouch contacts (one position only), which the agent needs"},
+        {{large}, "is larger than 32 MiB"},
         {{"/nonexistent/recording.events"}, "cannot read '/nonexistent/recording.events'"},
         {{writeFile("bad.events", "N: pad\nE: 0.1 0003\n")}, "bad.events:2: E: needs time, type, code and value"},
         {{data("recorded/bcm5974.three-finger-click.events")}, "protocol A"},
@@ -76,6 +88,7 @@ TEST(ReplayCommand, FailuresAreExplainedWithExitCodeOne)
         EXPECT_EQ(run.exitCode, 1) << run.output;
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
     }
+    std::filesystem::remove(large);
 }
 
 }  // namespace
