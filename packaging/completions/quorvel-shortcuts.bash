@@ -9,7 +9,10 @@ _quorvel_shortcuts()
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "run list --help --version" -- "$cur"))
     elif [[ $cword -eq 2 && $prev == run ]]; then
-        COMPREPLY=($(compgen -W "$("${words[0]}" list 2>/dev/null)" -- "$cur"))
+        local IFS=$'\n' name # a name may hold spaces
+        for name in $(compgen -W "$("${words[0]}" list 2>/dev/null)" -- "$cur"); do
+            COMPREPLY+=("$(printf '%q' "$name")")
+        done
     fi
 } && complete -F _quorvel_shortcuts quorvel-shortcuts
 

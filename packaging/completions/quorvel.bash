@@ -13,6 +13,15 @@ _quorvel_applications()
     done | sed 's|.*/||; s|\.desktop$||' | sort -u
 }
 
+# The user's shortcuts (`quorvel-shortcuts list`), one a line; a name may hold spaces.
+_quorvel_shortcut_names()
+{
+    local IFS=$'\n' name
+    for name in $(compgen -W "$(quorvel-shortcuts list 2>/dev/null)" -- "$1"); do
+        COMPREPLY+=("$(printf '%q' "$name")")
+    done
+}
+
 _quorvel_config()
 {
     local cur=$1 prev=$2
@@ -58,7 +67,7 @@ _quorvel_config()
                     case ${args[2]} in
                         openApp) COMPREPLY=($(compgen -W "$(_quorvel_applications)" -- "$cur")) ;;
                         media) COMPREPLY=($(compgen -W "$media" -- "$cur")) ;;
-                        runShortcut) COMPREPLY=($(compgen -W "$(quorvel-shortcuts list 2>/dev/null)" -- "$cur")) ;;
+                        runShortcut) _quorvel_shortcut_names "$cur" ;;
                         textSnippet)
                             if [[ $prev == --file ]]; then _filedir; else COMPREPLY=($(compgen -W "- --file" -- "$cur")); fi
                             ;;
