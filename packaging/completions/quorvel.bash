@@ -69,7 +69,11 @@ _quorvel_config()
                         media) COMPREPLY=($(compgen -W "$media" -- "$cur")) ;;
                         runShortcut) _quorvel_shortcut_names "$cur" ;;
                         textSnippet)
-                            if [[ $prev == --file ]]; then _filedir; else COMPREPLY=($(compgen -W "- --file" -- "$cur")); fi
+                            if [[ $prev == --file ]]; then
+                                _filedir
+                            else
+                                COMPREPLY=($(compgen -W "- --file" -- "$cur"))
+                            fi
                             ;;
                     esac
                     ;;

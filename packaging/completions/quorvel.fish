@@ -6,7 +6,8 @@ set -l commands devices replay watch config status doctor
 set -l subcommands show set unset enable disable tune init edit check path
 set -l corners topLeft topRight bottomLeft bottomRight
 set -l slots doubleTap tripleTap
-set -l kinds openApp openURL switchApps showAppSwitcher nextInputSource showSpotlightSearch media mute textSnippet runShortcut
+set -l kinds openApp openURL switchApps showAppSwitcher nextInputSource showSpotlightSearch media mute \
+    textSnippet runShortcut
 set -l media playPause nextTrack previousTrack mute volumeUp volumeDown
 set -l tuning cornerZone doubleTapWindow tripleTapWindow maximumTapDuration maximumTapTravel
 
@@ -56,7 +57,8 @@ complete -c quorvel -n "__fish_seen_subcommand_from $commands" -l version -d 'Sh
 complete -c quorvel -n '__fish_seen_subcommand_from devices' -l all -d 'List every input device'
 complete -c quorvel -n '__fish_seen_subcommand_from replay' -F
 complete -c quorvel -n '__fish_seen_subcommand_from replay' -l verbose -d 'Also print the touches'
-complete -c quorvel -n '__fish_seen_subcommand_from replay watch' -l config -r -F -d 'Take the tuning of this configuration'
+complete -c quorvel -n '__fish_seen_subcommand_from replay watch' -l config -r -F \
+    -d 'Take the tuning of this configuration'
 complete -c quorvel -n '__fish_seen_subcommand_from status' -l json -d 'Print JSON for scripts'
 complete -c quorvel -n '__fish_seen_subcommand_from status' -l follow -d 'Print one line per gesture until interrupted'
 
@@ -72,9 +74,10 @@ complete -c quorvel -n $in_config -a edit -d 'Edit the file in an editor, checke
 complete -c quorvel -n $in_config -a check -d 'Check a configuration file as the agent reads it'
 complete -c quorvel -n $in_config -a path -d 'Print the path of the configuration file'
 
-complete -c quorvel -n '__fish_seen_subcommand_from config; and __fish_seen_subcommand_from show' -l json -d 'Print the normalised JSON'
-complete -c quorvel -n '__fish_seen_subcommand_from config; and __fish_seen_subcommand_from set unset enable disable tune' \
-    -l force -d 'Start again from the default when the file is unusable'
+complete -c quorvel -n '__fish_seen_subcommand_from config; and __fish_seen_subcommand_from show' -l json \
+    -d 'Print the normalised JSON'
+set -l editing '__fish_seen_subcommand_from config; and __fish_seen_subcommand_from set unset enable disable tune'
+complete -c quorvel -n $editing -l force -d 'Start again from the default when the file is unusable'
 complete -c quorvel -n '__quorvel_config_arg check 1' -F
 
 for subcommand in set unset enable disable
@@ -84,8 +87,10 @@ end
 complete -c quorvel -n '__quorvel_config_arg set 3' -a "$kinds" -d Kind
 complete -c quorvel -n '__quorvel_config_kind_arg openApp' -a '(__quorvel_applications)' -d Application
 complete -c quorvel -n '__quorvel_config_kind_arg media' -a "$media" -d 'Media command'
-complete -c quorvel -n '__quorvel_config_kind_arg runShortcut' -a '(quorvel-shortcuts list 2>/dev/null)' -d Shortcut
-complete -c quorvel -n '__quorvel_config_kind_arg textSnippet' -a - -d 'Read the text from standard input'
+complete -c quorvel -n '__quorvel_config_kind_arg runShortcut' -a '(quorvel-shortcuts list 2>/dev/null)' \
+    -d Shortcut
+complete -c quorvel -n '__quorvel_config_kind_arg textSnippet' -a - \
+    -d 'Read the text from standard input'
 complete -c quorvel -n '__quorvel_config_kind_arg textSnippet' -l file -r -F -d 'Read the text from a file'
 
 complete -c quorvel -n '__quorvel_config_arg tune 1' -a "$tuning" -d 'Recogniser value'
