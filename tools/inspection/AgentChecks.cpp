@@ -1,6 +1,7 @@
 #include "tools/inspection/AgentChecks.h"
 
 #include <system_error>
+#include <type_traits>
 
 #include "helper/configuration/editing/ConfigRequest.h"
 #include "helper/configuration/editing/ConfigurationReport.h"
@@ -61,6 +62,25 @@ std::optional<std::string> shortcutProblem(const std::string& name, editing::Mac
         }
     }
     return std::nullopt;
+}
+
+// What an action needs besides the agent itself, by the names of the checks that look at it.
+std::string needsOf(const ActionKind& kind)
+{
+    return std::visit(
+        [](const auto& payload) -> std::string {
+            using Payload = std::decay_t<decltype(payload)>;
+            if constexpr (std::is_same_v<Payload, ActionKind::OpenApp>) return "the application installed";
+            if constexpr (std::is_same_v<Payload, ActionKind::OpenURL>) return "a URL the agent opens";
+            if constexpr (std::is_same_v<Payload, ActionKind::RunShortcut>) return "an executable, safe shortcut";
+            if constexpr (std::is_same_v<Payload, ActionKind::SwitchApps>) return "Front application";
+            if constexpr (std::is_same_v<Payload, ActionKind::TextSnippet>) return "Virtual keyboard, Clipboard";
+            if constexpr (std::is_same_v<Payload, ActionKind::NextInputSource>) {
+                return "Input sources (on GNOME also Virtual keyboard)";
+            }
+            return "Virtual keyboard";
+        },
+        kind.value);
 }
 
 // The check of one action's target; none for kinds whose needs other checks cover.
@@ -152,7 +172,8 @@ Check unitCheck(const UnitState& unit)
             check.verdict = Verdict::passed;
             check.detail = name + " is installed" + where + " and enabled: the agent starts with the session";
         } else {
-            check.detail = name + " is installed" + where + " but not enabled: the agent does not start with the session";
+            check.detail = name + " is installed" + where +
+                           " but not enabled: the agent does not start with the session";
             check.fix = "systemctl --user enable --now " + name;
         }
         break;
@@ -214,7 +235,8 @@ std::vector<Check> configurationChecks(const ConfigurationReading& reading, edit
     check.detail = file + " is in force and assigns:";
     for (const Assigned& assigned : actions) {
         check.detail += "\n  " + std::string(assigned.corner.rawValue()) + " " + editing::slotName(assigned.slot) +
-                        ": " + editing::describeAction(assigned.action.kind);
+                        ": " + editing::describeAction(assigned.action.kind) + "  (needs " +
+                        needsOf(assigned.action.kind) + ")";
     }
     for (const std::string& warning :
          editing::tuningWarnings(reading.configuration.recognizer, reading.configuration.recognizer)) {
@@ -230,7 +252,9 @@ std::vector<Check> configurationChecks(const ConfigurationReading& reading, edit
 std::set<std::string> assignedKinds(const AppConfiguration& configuration)
 {
     std::set<std::string> kinds;
-    for (const Assigned& assigned : assignedActions(configuration)) kinds.insert(std::string(assigned.action.kind.caseName()));
+    for (const Assigned& assigned : assignedActions(configuration)) {
+        kinds.insert(std::string(assigned.action.kind.caseName()));
+    }
     return kinds;
 }
 

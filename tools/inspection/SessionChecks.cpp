@@ -126,7 +126,9 @@ Check inputSourcesCheck(const std::optional<std::vector<platform::InputSource>>&
         return check;
     }
     std::string names;
-    for (const auto& source : *sources) names += (names.empty() ? "" : ", ") + source.identifier.value_or(source.reference);
+    for (const auto& source : *sources) {
+        names += (names.empty() ? "" : ", ") + source.identifier.value_or(source.reference);
+    }
     if (sources->size() < 2) {
         check.detail = "only one input source (" + names + "): nothing to switch to";
         check.fix = "add a second keyboard layout or input method in your desktop's settings";

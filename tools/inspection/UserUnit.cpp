@@ -156,8 +156,8 @@ std::string describeUnitState(const UnitState& state)
     switch (state.installation) {
     case UnitState::Installation::installed:
         if (state.enabled) {
-            return "The user unit " + unit + " is installed and enabled; start the agent with: systemctl --user start " +
-                   unit;
+            return "The user unit " + unit +
+                   " is installed and enabled; start the agent with: systemctl --user start " + unit;
         }
         return "The user unit " + unit +
                " is installed but not enabled; start the agent now and with every session with: "

@@ -84,13 +84,16 @@ std::string supportFile(const std::string& configurationFile, const char* name)
 void printStatus(const AgentOnBus& agent)
 {
     const platform::AgentStatus& status = agent.status;
-    const auto row = [](const char* label, const std::string& value) { std::printf("%-15s %s\n", label, value.c_str()); };
+    const auto row = [](const char* label, const std::string& value) {
+        std::printf("%-15s %s\n", label, value.c_str());
+    };
     const std::string pid = agent.pid ? " (pid " + std::to_string(*agent.pid) + ")" : "";
     row("Agent:", "running" + pid + (status.isRunning ? ", reading the touchpads" : ", not reading any touchpad"));
     if (status.touchpads.empty()) row("Touchpads:", "none");
     for (std::size_t i = 0; i < status.touchpads.size(); ++i) {
         const auto& touchpad = status.touchpads[i];
-        row(i == 0 ? "Touchpads:" : "", platform::escapedForDisplay(touchpad.name) +
+        const std::string name = touchpad.name.empty() ? "(unnamed)" : platform::escapedForDisplay(touchpad.name);
+        row(i == 0 ? "Touchpads:" : "", name +
                                             (touchpad.node.empty() ? "" : " (" + touchpad.node + ")"));
     }
     row("Status:", platform::escapedForDisplay(status.statusMessage));
@@ -103,7 +106,8 @@ void printStatus(const AgentOnBus& agent)
         row("Configuration:", status.configurationProblem);
         row("", "the default is in force, which assigns nothing (quorvel config check)");
     } else {
-        row("Configuration:", "no file at " + status.configurationFile + ": the default is in force, which assigns nothing");
+        row("Configuration:",
+            "no file at " + status.configurationFile + ": the default is in force, which assigns nothing");
     }
     row("Actions:", status.actionsSuppressed ? "paused: " + supportFile(status.configurationFile, "suppress-actions") +
                                                    " exists (remove it to resume)"
@@ -114,7 +118,9 @@ nlohmann::json statusJson(const AgentOnBus& agent)
 {
     const platform::AgentStatus& status = agent.status;
     nlohmann::json touchpads = nlohmann::json::array();
-    for (const auto& touchpad : status.touchpads) touchpads.push_back({{"name", touchpad.name}, {"node", touchpad.node}});
+    for (const auto& touchpad : status.touchpads) {
+        touchpads.push_back({{"name", touchpad.name}, {"node", touchpad.node}});
+    }
     return {
         {"agentRunning", true},
         {"pid", agent.pid ? nlohmann::json(*agent.pid) : nlohmann::json(nullptr)},

@@ -47,7 +47,9 @@ const Property properties[] = {
          guint64 time = 0;
          g_variant_get(v, "(&s&st)", &corner, &pattern, &time);
          s.lastGesture.reset();
-         if (*corner != '\0') s.lastGesture = platform::PublishedGesture{corner, pattern, static_cast<std::int64_t>(time)};
+         if (*corner != '\0') {
+             s.lastGesture = platform::PublishedGesture{corner, pattern, static_cast<std::int64_t>(time)};
+         }
      }},
     {"GestureEventID", "s",
      [](const AgentStatus& s) { return text(s.gestureEventID); },

@@ -115,7 +115,9 @@ void AgentStatusBus::disconnect()
     if (closedHandler_ != 0) g_signal_handler_disconnect(connection_.get(), closedHandler_);
     nameOwnership_ = registration_ = 0;
     closedHandler_ = 0;
-    if (!g_dbus_connection_is_closed(connection_.get())) g_dbus_connection_close(connection_.get(), nullptr, nullptr, nullptr);
+    if (!g_dbus_connection_is_closed(connection_.get())) {
+        g_dbus_connection_close(connection_.get(), nullptr, nullptr, nullptr);
+    }
     connection_.reset();
 }
 
