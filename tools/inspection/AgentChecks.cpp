@@ -235,7 +235,7 @@ std::vector<Check> configurationChecks(const ConfigurationReading& reading, edit
     check.detail = file + " is in force and assigns:";
     for (const Assigned& assigned : actions) {
         check.detail += "\n  " + std::string(assigned.corner.rawValue()) + " " + editing::slotName(assigned.slot) +
-                        ": " + editing::describeAction(assigned.action.kind) + "  (needs " +
+                        ": " + editing::describeAction(assigned.action.kind) + "  (needs: " +
                         needsOf(assigned.action.kind) + ")";
     }
     for (const std::string& warning :

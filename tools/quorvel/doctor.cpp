@@ -75,7 +75,14 @@ int runDoctor(const std::vector<std::string>& arguments)
     checks.push_back(agentCheck(lockHolder(support / SharedPaths::lockFileName), agent));
     checks.push_back(unitCheck(agentUnitState(bus.get())));
     config::AgentMachine machine;
-    for (Check& check : configurationChecks(reading, machine.lookups(), support)) checks.push_back(std::move(check));
+    for (Check& check : configurationChecks(reading, machine.lookups(), support)) {
+        // Another environment (XDG_CONFIG_HOME, HOME) than the agent's reads another file.
+        if (check.name == "Configuration" && answered && agent.status.configurationFile != file.string()) {
+            check.detail += "\nnote: the running agent reads " + agent.status.configurationFile +
+                            "; run quorvel doctor with the agent's environment to check that one";
+        }
+        checks.push_back(std::move(check));
+    }
     checks.push_back(suppressMarkerCheck(support / SharedPaths::suppressActionsFileName));
     TapToClick tapToClick = gnomeTapToClick();
     if (!tapToClick.on) tapToClick = kdeTapToClick(configHome());

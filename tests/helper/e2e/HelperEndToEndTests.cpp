@@ -186,6 +186,8 @@ TEST(CommandLine, EveryProgramAndCommandAnswersHelpAndVersionAndUsageErrorsExitW
                              "quorvel devices --help", "quorvel devices --version", "quorvel devices --all --bogus",
                              "quorvel replay --help", "quorvel replay --version", "quorvel replay a -x",
                              "quorvel watch --help", "quorvel watch --version", "quorvel watch --config",
+                             "quorvel status --help", "quorvel status --bogus", "quorvel doctor --version",
+                             "quorvel doctor extra",
                              "quorvel-shortcuts --version", "quorvel-shortcuts run --help",
                              "quorvel-shortcuts list --version", "quorvel-shortcuts list extra"}) {
         std::istringstream words(line);
