@@ -79,6 +79,14 @@ struct NoDeviceHint {
     friend bool operator==(const NoDeviceHint&, const NoDeviceHint&) = default;
 };
 
+// A bound device as a person knows it: the name it reports and where the system lists it.
+struct TouchpadIdentity {
+    std::string name;
+    std::string node;  // e.g. /dev/input/event5; empty when the framework does not say
+
+    friend bool operator==(const TouchpadIdentity&, const TouchpadIdentity&) = default;
+};
+
 // Where the multitouch framework lives and how its device list is read.
 class MultitouchFramework {
 public:
@@ -91,6 +99,12 @@ public:
     // A hint to log after "No multitouch devices found", asked while the library is still
     // loaded; none by default.
     virtual std::optional<NoDeviceHint> noDeviceHint(void* /*libraryHandle*/) const { return std::nullopt; }
+    // What a device of the current list is, asked while the library is loaded; none when
+    // the library does not tell.
+    virtual std::optional<TouchpadIdentity> touchpadIdentity(void* /*libraryHandle*/, const void* /*device*/) const
+    {
+        return std::nullopt;
+    }
 };
 
 }  // namespace quorvel::platform

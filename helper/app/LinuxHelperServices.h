@@ -28,6 +28,7 @@ public:
 
     linux_backend::GLibMainQueue& mainQueue() { return mainQueue_; }
     platform::LogSink& logSink() { return log_; }
+    platform::WallClock& wallClock() { return wallClock_; }
 
 private:
     linux_backend::GLibMainQueue mainQueue_;

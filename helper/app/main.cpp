@@ -1,7 +1,8 @@
 // The agent's process entry: no window, and no arguments beyond --help and --version
 // (any other is ignored). Makes the Linux services once, lets the application delegate
 // create and start the runner from the event loop, and runs that loop until the runner
-// refuses to start or the service manager stops us.
+// refuses to start or the service manager stops us. The agent's state is published on the
+// session bus while it runs.
 #include <glib.h>
 
 #include <csignal>
@@ -12,8 +13,11 @@
 #include "helper/app/AgentMainLoop.h"
 #include "helper/app/LinuxHelperServices.h"
 #include "helper/configuration/SharedPaths.h"
+#include "helper/runner/AgentStatusPublication.h"
 #include "helper/runner/HelperAppDelegate.h"
 #include "platform/Log.h"
+#include "platform/linux/SessionBusAddress.h"
+#include "platform/linux/bus/AgentStatusBus.h"
 #include "platform/linux/runtime/StandardDescriptors.h"
 #include "tools/CommandLine.h"
 
@@ -68,8 +72,22 @@ int main(int argc, char** argv)
         if (auto* runner = delegate.runner()) runner->reloadNow();
     });
 
+    // The state goes on the session bus once the runner holds the lock: the lock, not the
+    // name, decides which agent runs.
+    std::unique_ptr<quorvel::linux_backend::AgentStatusBus> statusBus;
+    std::unique_ptr<quorvel::AgentStatusPublication> statusPublication;
     // Launching has finished once the loop runs: start the runner from its first turn.
-    backends.mainQueue().async([&delegate] { delegate.applicationDidFinishLaunching(); });
+    backends.mainQueue().async([&] {
+        delegate.applicationDidFinishLaunching();
+        const auto* runner = delegate.runner();
+        if (runner == nullptr) return;
+        statusBus = std::make_unique<quorvel::linux_backend::AgentStatusBus>(
+            quorvel::linux_backend::sessionBusAddress(), backends.logSink(), [&delegate] {
+                if (auto* running = delegate.runner()) running->reloadNow();
+            });
+        statusPublication = std::make_unique<quorvel::AgentStatusPublication>(
+            *runner, *statusBus, backends.mainQueue(), backends.wallClock());
+    });
     const int status = loop.run();
     if (const auto signal = loop.stopSignal()) {
         logger.info("Quorvel helper stopping on %s", *signal == SIGINT ? "SIGINT" : "SIGTERM");

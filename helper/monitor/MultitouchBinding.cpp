@@ -116,6 +116,12 @@ void TrackpadMonitorService::start(const RecognizerConfiguration& configuration)
         registerCallback_(device, &appContactCallback);
         deviceStart(device, 0);
     }
+    std::vector<platform::TouchpadIdentity> watched;
+    for (const void* device : devices_) {
+        watched.push_back(multitouch_.touchpadIdentity(frameworkHandle_->handle(), device).value_or(
+            platform::TouchpadIdentity{}));
+    }
+    watchedTouchpads_ = std::move(watched);
     isRunning_ = true;
     // The count includes null entries.
     statusMessage_ = monitoringStatusText(count);
@@ -138,6 +144,7 @@ void TrackpadMonitorService::releaseBinding()
 void TrackpadMonitorService::cleanupMultitouchResources()
 {
     releaseBinding();
+    if (!watchedTouchpads_.get().empty()) watchedTouchpads_ = {};
     isRunning_ = false;
 }
 

@@ -62,6 +62,8 @@ public:
     const Published<std::string>& statusMessage() const { return statusMessage_; }
     const Published<std::optional<TrackpadGesture>>& lastGesture() const { return lastGesture_; }
     const Published<platform::Uuid>& gestureEventID() const { return gestureEventID_; }
+    // The devices bound by the last start, as the framework names them; empty while not running.
+    const Published<std::vector<platform::TouchpadIdentity>>& watchedTouchpads() const { return watchedTouchpads_; }
 
     // Hooks set by the owner (empty = absent). An absent `shouldWaitForTripleTap`
     // counts as an answer of true: a held double tap waits.
@@ -133,6 +135,7 @@ private:
     Published<std::string> statusMessage_{"Not started"};
     Published<std::optional<TrackpadGesture>> lastGesture_{std::nullopt};
     Published<platform::Uuid> gestureEventID_;
+    Published<std::vector<platform::TouchpadIdentity>> watchedTouchpads_{{}};
 
     std::unique_ptr<TrackpadGestureRecognizer> recognizer_;
     std::optional<DynamicLibrary> frameworkHandle_;

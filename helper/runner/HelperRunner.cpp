@@ -78,12 +78,16 @@ bool HelperRunner::start()
     };
 
     reloadConfiguration(true);
+    refreshActionsSuppressed();
 
     // The timer only hands the poll to a main-thread task; the task does the file work.
     configurationPollTimer_ = services_.mainQueue.scheduleRepeating(
         configurationPollInterval, [weak, &queue = services_.mainQueue] {
             queue.startMainTask([weak] {
-                if (auto self = weak.lock()) (*self)->reloadConfiguration(false);
+                if (auto self = weak.lock()) {
+                    (*self)->reloadConfiguration(false);
+                    (*self)->refreshActionsSuppressed();
+                }
             });
         });
     return true;
@@ -179,6 +183,16 @@ void HelperRunner::logConfigurationChange(const ConfigurationInForce& before, bo
         }
         break;
     }
+}
+
+// Published only: whether an action runs is decided by the marker at that moment.
+void HelperRunner::refreshActionsSuppressed()
+{
+    std::error_code error;
+    const bool suppressed = std::filesystem::exists(supportFile(SharedPaths::suppressActionsFileName), error);
+    if (suppressed == actionsSuppressed_.get()) return;
+    actionsSuppressed_ = suppressed;
+    monitor_->suppressesActions = suppressed;
 }
 
 bool HelperRunner::shouldWaitForTripleTap(TrackpadCorner corner) const

@@ -50,12 +50,15 @@ public:
     const std::optional<std::vector<std::uint8_t>>& configurationData() const { return configurationData_; }
     // Which configuration is in force and why (its file, or the default and the reason).
     const Published<ConfigurationInForce>& configurationInForce() const { return configurationInForce_; }
+    // Whether the "suppress-actions" marker exists, as of the last poll (each action tests it anew).
+    const Published<bool>& actionsSuppressed() const { return actionsSuppressed_; }
 
 private:
     friend struct HelperRunnerProbe;  // tests
 
     std::optional<StartRefusal> acquireSingleInstanceLock();
     void reloadConfiguration(bool force);
+    void refreshActionsSuppressed();
     void logConfigurationChange(const ConfigurationInForce& before, bool contentChanged) const;
     bool shouldWaitForTripleTap(TrackpadCorner corner) const;
     void runAction(const TrackpadGesture& gesture);
@@ -67,6 +70,7 @@ private:
     std::optional<std::vector<std::uint8_t>> configurationData_;
     std::optional<FileReadFailure> configurationReadFailure_;  // why the last reload read no bytes
     Published<ConfigurationInForce> configurationInForce_;
+    Published<bool> actionsSuppressed_{false};
     std::unique_ptr<platform::RepeatingTimer> configurationPollTimer_;
     int lockFileDescriptor_ = -1;
     std::optional<StartRefusal> startRefusal_;

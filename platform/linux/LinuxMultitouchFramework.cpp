@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <array>
+#include <climits>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -72,6 +74,18 @@ std::optional<platform::NoDeviceHint> LinuxMultitouchFramework::noDeviceHint(voi
     }
     return platform::NoDeviceHint{false, "Run `quorvel devices` to see the input devices and whether the agent can "
                                          "read them"};
+}
+
+std::optional<platform::TouchpadIdentity> LinuxMultitouchFramework::touchpadIdentity(void* libraryHandle,
+                                                                                    const void* device) const
+{
+    if (libraryHandle == nullptr) return std::nullopt;
+    const auto identify = lookUp<decltype(&QuorvelMultitouchDeviceIdentity)>(libraryHandle, deviceIdentityName);
+    if (identify == nullptr) return std::nullopt;
+    std::array<char, 256> name{};
+    std::array<char, PATH_MAX> node{};
+    if (identify(device, name.data(), name.size(), node.data(), node.size()) != 0) return std::nullopt;
+    return platform::TouchpadIdentity{name.data(), node.data()};
 }
 
 std::optional<int> unreadableTouchpadCount(void* libraryHandle)

@@ -21,6 +21,8 @@ public:
     platform::DeviceListAccess deviceListAccess(void* libraryHandle) const override;
     // Touchpads the bridge could not open or does not support, else where to look.
     std::optional<platform::NoDeviceHint> noDeviceHint(void* libraryHandle) const override;
+    // The device's name and event node, from a bridge that tells them.
+    std::optional<platform::TouchpadIdentity> touchpadIdentity(void* libraryHandle, const void* device) const override;
 
 private:
     std::filesystem::path executableDirectory_;

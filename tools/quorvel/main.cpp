@@ -15,6 +15,8 @@ int runDevices(const std::vector<std::string>& arguments);
 int runReplay(const std::vector<std::string>& arguments);
 int runConfig(const std::vector<std::string>& arguments);
 int runWatch(const std::vector<std::string>& arguments);
+int runStatus(const std::vector<std::string>& arguments);
+int runDoctor(const std::vector<std::string>& arguments);
 }  // namespace quorvel::tool
 
 namespace {
@@ -28,6 +30,8 @@ const Command commands[] = {
     {"replay", "Run a recorded touchpad through the tap recogniser", quorvel::tool::runReplay},
     {"config", "Show, check and edit the configuration file", quorvel::tool::runConfig},
     {"watch", "Print live touches and gestures as the agent sees them, acting on none", quorvel::tool::runWatch},
+    {"status", "Show what the running agent sees, or follow its gestures", quorvel::tool::runStatus},
+    {"doctor", "Check what the agent needs on this machine, with the fix for each problem", quorvel::tool::runDoctor},
     {nullptr, nullptr, nullptr},
 };
 // clang-format on

@@ -35,7 +35,9 @@ bool waylandSession()
     return (display != nullptr && *display != '\0') || (type != nullptr && std::string_view(type) == "wayland");
 }
 
-std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources(platform::EventTap& eventTap)
+}  // namespace
+
+std::unique_ptr<platform::KeyboardInputSources> keyboardInputSourcesForSession(platform::EventTap& eventTap)
 {
     if (gnomeDesktop()) {
         if (auto gnome = GnomeInputSources::fromInstalledSettings(eventTap)) {
@@ -55,6 +57,8 @@ std::unique_ptr<platform::KeyboardInputSources> keyboardInputSources(platform::E
     }
     return std::make_unique<InputSourceChain>(std::move(members));
 }
+
+namespace {
 
 // wlroots-based compositors tell their windows to clients; elsewhere only Xwayland's
 // windows can be seen, through EWMH.
@@ -92,7 +96,7 @@ DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap
     services.workspace = std::make_unique<GioWorkspace>(runningApplications(context));
     services.applicationBundles = DesktopEntryBundles::forCurrentUser();
     services.pasteboard = pasteboard(context);
-    services.keyboardInputSources = keyboardInputSources(eventTap);
+    services.keyboardInputSources = keyboardInputSourcesForSession(eventTap);
     services.preferenceReader = LauncherShortcutReader::forCurrentSession();
     return services;
 }

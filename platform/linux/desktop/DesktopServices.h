@@ -32,4 +32,7 @@ struct DesktopServices {
 // sources on `context`, which must be the main thread's.
 DesktopServices connectDesktopServices(GMainContext* context, platform::EventTap& eventTap);
 
+// The input sources of this session, chosen as above (GNOME's presses its chord on `eventTap`).
+std::unique_ptr<platform::KeyboardInputSources> keyboardInputSourcesForSession(platform::EventTap& eventTap);
+
 }  // namespace quorvel::linux_backend

@@ -4,8 +4,9 @@
 
 namespace quorvel::linux_backend {
 
-BridgeDevice::BridgeDevice(std::int32_t id, std::unique_ptr<EventSource> source, MultitouchDecoder decoder)
-    : id_(id), source_(std::move(source)), decoder_(std::move(decoder))
+BridgeDevice::BridgeDevice(std::int32_t id, std::unique_ptr<EventSource> source, MultitouchDecoder decoder,
+                           std::string name, std::string node)
+    : id_(id), name_(std::move(name)), node_(std::move(node)), source_(std::move(source)), decoder_(std::move(decoder))
 {
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/MultitouchFramework.h"
@@ -15,9 +16,13 @@ namespace quorvel::linux_backend {
 // Not synchronised itself; BridgeRuntime serialises every use under its lock.
 class BridgeDevice {
 public:
-    BridgeDevice(std::int32_t id, std::unique_ptr<EventSource> source, MultitouchDecoder decoder);
+    // `name` and `node` say which device it is to a person (the name it reports, its event node).
+    BridgeDevice(std::int32_t id, std::unique_ptr<EventSource> source, MultitouchDecoder decoder,
+                 std::string name = {}, std::string node = {});
 
     std::int32_t id() const { return id_; }
+    const std::string& name() const { return name_; }
+    const std::string& node() const { return node_; }
     int fd() const { return source_->fd(); }
     void setCallback(MTContactFrameCallback callback) { callback_ = callback; }
     // Set while the reader thread reads the device; frames are delivered only then.
@@ -32,6 +37,8 @@ private:
     void deliver(const DecodedFrame& frame);
 
     std::int32_t id_;
+    std::string name_;
+    std::string node_;
     std::unique_ptr<EventSource> source_;
     MultitouchDecoder decoder_;
     MTContactFrameCallback callback_ = nullptr;

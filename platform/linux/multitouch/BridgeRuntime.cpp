@@ -113,6 +113,14 @@ void BridgeRuntime::stop(const void* device)
     finished.reset();  // joined without the lock: the thread takes it to finish its turn
 }
 
+std::optional<platform::TouchpadIdentity> BridgeRuntime::identity(const void* device) const
+{
+    std::lock_guard guard(lock_);
+    const auto found = findDevice(device);
+    if (!found) return std::nullopt;
+    return platform::TouchpadIdentity{found->name(), found->node()};
+}
+
 int BridgeRuntime::unreadableTouchpadCount() const
 {
     std::lock_guard guard(lock_);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/MultitouchFramework.h"
@@ -44,6 +45,9 @@ public:
     void registerCallback(const void* device, MTContactFrameCallback callback);
     void start(const void* device);
     void stop(const void* device);
+
+    // The name and event node of a device handed out in a list; nothing for an unknown one.
+    std::optional<platform::TouchpadIdentity> identity(const void* device) const;
 
     int unreadableTouchpadCount() const;
     int protocolAOnlyTouchpadCount() const;

@@ -102,4 +102,16 @@ int QuorvelMultitouchUnsupportedDeviceCount(void)
     return guarded(0, [] { return runtime().protocolAOnlyTouchpadCount(); });
 }
 
+int QuorvelMultitouchDeviceIdentity(const void* device, char* name, std::size_t nameSize, char* node,
+                                    std::size_t nodeSize)
+{
+    return guarded(-1, [&] {
+        const auto identity = runtime().identity(device);
+        if (!identity) return -1;
+        if (nameSize > 0) std::snprintf(name, nameSize, "%s", identity->name.c_str());
+        if (nodeSize > 0) std::snprintf(node, nodeSize, "%s", identity->node.c_str());
+        return 0;
+    });
+}
+
 }  // extern "C"

@@ -16,7 +16,8 @@ std::shared_ptr<BridgeDevice> bridgeDeviceFor(ScannedDevice& scanned)
     decoder.seedCurrentSlot(scanned.device->currentSlot());
     auto source = std::make_unique<EvdevEventSource>(std::move(*scanned.device));
     scanned.device.reset();
-    return std::make_shared<BridgeDevice>(scanned.eventNumber, std::move(source), std::move(decoder));
+    return std::make_shared<BridgeDevice>(scanned.eventNumber, std::move(source), std::move(decoder),
+                                          scanned.description->name, scanned.path);
 }
 
 }  // namespace

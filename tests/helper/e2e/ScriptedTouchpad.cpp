@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -145,5 +146,12 @@ int QuorvelMultitouchUnreadableDeviceCount(void)
 }
 
 int QuorvelMultitouchUnsupportedDeviceCount(void) { return 0; }
+
+int QuorvelMultitouchDeviceIdentity(const void*, char* name, std::size_t nameSize, char* node, std::size_t nodeSize)
+{
+    std::snprintf(name, nameSize, "Scripted Touchpad");
+    std::snprintf(node, nodeSize, "/dev/input/event-scripted");
+    return 0;
+}
 
 }  // extern "C"
