@@ -32,7 +32,9 @@ inline std::string readText(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifdef QUORVEL_CONFIGURATION_FIXTURES
 inline std::filesystem::path fixture(const std::string& name) { return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name; }
+#endif
 
 // `text` with the first `from` replaced by `to`.
 inline std::string replaced(std::string text, const std::string& from, const std::string& to)
