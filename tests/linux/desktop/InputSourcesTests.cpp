@@ -12,7 +12,7 @@
 #include "platform/linux/desktop/IbusInputSources.h"
 #include "platform/linux/desktop/InputSourceChain.h"
 #include "platform/linux/desktop/KdeKeyboardLayouts.h"
-#include "tests/fakes/FakeEventTap.h"
+#include "tests/fakes/FakeActionServices.h"
 #include "tests/linux/runtime/PrivateDBus.h"
 
 namespace quorvel::linux_backend {
