@@ -97,6 +97,11 @@ TEST(DecodingRules, DocumentsDecodeOrFailAtTheRightPath)
         EXPECT_NE(decoded.error().kind, DecodingError::Kind::notJson);
     }
     EXPECT_EQ(decodeConfiguration(documentWithKind("{}")).error().reason, "Invalid number of keys found, expected one.");
+    // A required member absent and one present but null are told apart.
+    EXPECT_EQ(decodeConfiguration(replaced(valid, R"("isEnabled": true,)", "")).error().kind,
+              DecodingError::Kind::keyNotFound);
+    EXPECT_EQ(decodeConfiguration(replaced(valid, R"("isEnabled": true,)", R"("isEnabled": null,)")).error().kind,
+              DecodingError::Kind::valueNotFound);
 }
 
 TEST(DecodedValues, WorkedExampleOptionalsNumbersAndUuids)

@@ -41,7 +41,9 @@ inline mode_t modeOf(const std::filesystem::path& path)
     return status.st_mode & 07777;
 }
 
+#ifdef QUORVEL_CONFIGURATION_FIXTURES
 inline std::filesystem::path fixture(const std::string& name) { return std::filesystem::path(QUORVEL_CONFIGURATION_FIXTURES) / name; }
+#endif
 
 // `text` with the first `from` replaced by `to`.
 inline std::string replaced(std::string text, const std::string& from, const std::string& to)

@@ -46,18 +46,16 @@ void FakeMainQueue::startMainTask(platform::Task task) { schedule(now_, Entry{st
 std::unique_ptr<platform::RepeatingTimer> FakeMainQueue::scheduleRepeating(double intervalSeconds, platform::Task task)
 {
     auto valid = std::make_shared<bool>(true);
-    auto shared = std::make_shared<platform::Task>(std::move(task));
-    // Each firing re-arms the next one while the timer is valid.
-    auto fire = std::make_shared<platform::Task>();
-    std::weak_ptr<platform::Task> weakFire = fire;
-    *fire = [this, valid, shared, intervalSeconds, weakFire] {
+    // Each firing runs the task and, while the timer is valid, arms the next one.
+    auto fire = std::make_shared<std::function<void()>>();
+    *fire = [this, valid, intervalSeconds, task = std::move(task), weakFire = std::weak_ptr(fire)] {
         if (!*valid) return;
-        (*shared)();
+        task();
         if (auto next = weakFire.lock(); next && *valid) {
             schedule(now_ + intervalSeconds, Entry{[next] { (*next)(); }, nullptr});
         }
     };
-    schedule(now_ + intervalSeconds, Entry{[fire, valid] { if (*valid) (*fire)(); }, nullptr});
+    schedule(now_ + intervalSeconds, Entry{[fire] { (*fire)(); }, nullptr});
     return std::make_unique<FakeRepeatingTimer>(valid);
 }
 
@@ -99,21 +97,6 @@ void FakeMainQueue::advance(double seconds)
     while (runOneDue(until)) {
     }
     now_ = until;
-}
-
-bool FakeMainQueue::runNextScheduled()
-{
-    drain();
-    while (!scheduled_.empty()) {
-        auto first = scheduled_.begin();
-        if (first->second.item && first->second.item->isCancelled()) {
-            scheduled_.erase(first);
-            continue;
-        }
-        advance(first->first.deadline - now_);
-        return true;
-    }
-    return false;
 }
 
 std::size_t FakeMainQueue::pendingScheduledCount() const

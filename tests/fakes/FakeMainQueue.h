@@ -25,8 +25,6 @@ public:
     void drain();
     // Moves virtual time forward, running each due item at its own deadline.
     void advance(double seconds);
-    // Advances to the next scheduled deadline (and runs what is due); false if none.
-    bool runNextScheduled();
     // Number of scheduled items that are neither cancelled nor run.
     std::size_t pendingScheduledCount() const;
 

@@ -1,8 +1,5 @@
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "tests/helper/RunnerTestSupport.h"
 
@@ -15,31 +12,22 @@ struct HelperRunnerProbe {
 namespace {
 
 using testing::FakeHelperServices;
-using testing::LaunchRequest;
-using testing::TemporaryConfigHome;
+using Launches = std::vector<testing::LaunchRequest>;
 
-constexpr const char* recognizerJson =
-    R"("recognizer": {"cornerZone": 0.3, "doubleTapWindow": 0.45, "tripleTapWindow": 0.2,
-                      "maximumTapDuration": 0.28, "maximumTapTravel": 0.08})";
-
-std::string action(const char* id, const char* shortcut, bool enabled = true)
+// The top-left double tap runs the shortcut "double"; a triple tap, when there is one, "triple".
+std::string configuration(bool enabled, std::optional<bool> tripleTapEnabled = std::nullopt)
 {
-    return std::string(R"({"id": ")") + id + R"(", "kind": {"runShortcut": {"name": ")" + shortcut +
-           R"("}}, "isEnabled": )" + (enabled ? "true" : "false") + "}";
+    const auto action = [](char id, const std::string& shortcut, bool isEnabled) {
+        return std::string(R"({"id": "00000000-0000-4000-8000-00000000000)") + id + R"(", "kind": {"runShortcut": )"
+               + R"({"name": ")" + shortcut + R"("}}, "isEnabled": )" + (isEnabled ? "true" : "false") + "}";
+    };
+    std::string topLeft = R"({"corner": "topLeft", "doubleTap": )" + action('1', "double", true);
+    if (tripleTapEnabled) topLeft += R"(, "tripleTap": )" + action('2', "triple", *tripleTapEnabled);
+    const std::string document = testing::documentWithAssignments("[" + topLeft + "}]");
+    return enabled ? document : testing::replaced(document, "true", "false");
 }
 
-// topLeft: double tap runs "double"; a triple-tap action "triple" when asked for.
-std::string configuration(bool enabled, bool withTripleTap, bool tripleTapEnabled = true)
-{
-    std::string topLeft = R"({"corner": "topLeft", "doubleTap": )" +
-                          action("00000000-0000-4000-8000-000000000001", "double");
-    if (withTripleTap) {
-        topLeft += R"(, "tripleTap": )" + action("00000000-0000-4000-8000-000000000002", "triple", tripleTapEnabled);
-    }
-    topLeft += "}";
-    return std::string("{\"isEnabled\": ") + (enabled ? "true" : "false") + ", " + recognizerJson +
-           ", \"assignments\": [" + topLeft + "]}";
-}
+testing::LaunchRequest shortcut(const char* name) { return {"/usr/bin/shortcuts", {"run", name}}; }
 
 class HelperRunnerTest : public ::testing::Test {
 protected:
@@ -67,10 +55,10 @@ protected:
         testing::deliverFrame(time + 0.05, {});
     }
 
-    std::vector<LaunchRequest> launches() const { return fakes.actions.processLauncher.launches; }
-    static LaunchRequest shortcut(const char* name) { return {"/usr/bin/shortcuts", {"run", name}}; }
+    Launches& launches() { return fakes.actions.processLauncher.launches; }
+    bool monitorRunning() const { return runner->monitor().isRunning().get(); }
 
-    TemporaryConfigHome home;
+    testing::TemporaryConfigHome home;
     FakeHelperServices fakes{QUORVEL_TEST_FRAMEWORK_PATH};
     std::unique_ptr<HelperRunner> runner;
 };
@@ -80,13 +68,13 @@ TEST_F(HelperRunnerTest, FollowsTheFileFromAbsentToCreatedToDeletedAndBroken)
     startRunner();
     EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
     EXPECT_FALSE(runner->configurationData().has_value());
-    EXPECT_TRUE(runner->monitor().isRunning().get());
+    EXPECT_TRUE(monitorRunning());
     EXPECT_EQ(fakes.log.messages().front(), "Quorvel helper started");
 
     fakes.mainQueue.advance(2.0);  // polls of an absent file change nothing
     EXPECT_FALSE(runner->configurationData().has_value());
 
-    home.write("configuration.json", configuration(true, false));
+    home.write("configuration.json", configuration(true));
     fakes.mainQueue.advance(0.5);
     ASSERT_TRUE(runner->configurationData().has_value());
     EXPECT_TRUE(runner->configuration().assignment(TrackpadCorner::topLeft).doubleTap.has_value());
@@ -96,12 +84,12 @@ TEST_F(HelperRunnerTest, FollowsTheFileFromAbsentToCreatedToDeletedAndBroken)
     EXPECT_FALSE(runner->configurationData().has_value());
     EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
 
-    home.write("configuration.json", configuration(true, false));
+    home.write("configuration.json", configuration(true));
     fakes.mainQueue.advance(0.5);
     home.write("configuration.json", "{ not json");
     fakes.mainQueue.advance(0.5);
     EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
-    EXPECT_TRUE(runner->monitor().isRunning().get());
+    EXPECT_TRUE(monitorRunning());
 }
 
 TEST_F(HelperRunnerTest, ChangedBytesReapplyTheConfigurationIdenticalBytesDoNot)
@@ -116,68 +104,57 @@ TEST_F(HelperRunnerTest, ChangedBytesReapplyTheConfigurationIdenticalBytesDoNot)
     tapTopLeft(0.40);  // double tap held at queue time 0.45, waiting for a third tap
     home.write("configuration.json", file);
     fakes.mainQueue.advance(1.0);  // poll at 0.5 sees the same bytes
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});
+    EXPECT_EQ(launches(), Launches{shortcut("double")});
 
     tapTopLeft(2.10);
     tapTopLeft(2.40);
     home.write("configuration.json", file + " ");
     fakes.mainQueue.advance(1.0);  // poll at 2.5 reloads before the release at 2.65
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});
+    EXPECT_EQ(launches(), Launches{shortcut("double")});
 }
 
 TEST_F(HelperRunnerTest, DisablingStopsTheMonitorAndEnablingStartsItAgain)
 {
-    home.write("configuration.json", configuration(false, false));
+    home.write("configuration.json", configuration(false));
     startRunner();
-    EXPECT_FALSE(runner->monitor().isRunning().get());
+    EXPECT_FALSE(monitorRunning());
     EXPECT_EQ(runner->monitor().statusMessage().get(), "Not started");
 
-    home.write("configuration.json", configuration(true, false));
+    home.write("configuration.json", configuration(true));
     fakes.mainQueue.advance(0.5);
-    EXPECT_TRUE(runner->monitor().isRunning().get());
+    EXPECT_TRUE(monitorRunning());
 
-    home.write("configuration.json", configuration(false, false) + "\n");
+    home.write("configuration.json", configuration(false) + "\n");
     fakes.mainQueue.advance(0.5);
-    EXPECT_FALSE(runner->monitor().isRunning().get());
+    EXPECT_FALSE(monitorRunning());
     EXPECT_EQ(runner->monitor().statusMessage().get(), "Stopped");
 }
 
-TEST_F(HelperRunnerTest, DoubleTapRunsAtOnceWhereNoTripleTapIsAssigned)
+// Taps of 50 ms at the given times: the shortcuts run by the end of the last tap, and a second later.
+// A triple tap runs at once.
+TEST_F(HelperRunnerTest, DoubleTapsRunAtOnceUnlessASwitchedOnTripleTapActionMayStillFollow)
 {
-    home.write("configuration.json", configuration(true, false));
-    startRunner();
-    tapTopLeft(0.10);
-    tapTopLeft(0.40);
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});  // during the frame, no delay
-}
-
-TEST_F(HelperRunnerTest, DisabledTripleTapActionNeitherRunsNorMakesDoubleTapsWait)
-{
-    home.write("configuration.json", configuration(true, true, false));
-    startRunner();
-    tapTopLeft(0.10);
-    tapTopLeft(0.40);
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});
-    tapTopLeft(0.55);
-    fakes.mainQueue.advance(1.0);
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});
-}
-
-TEST_F(HelperRunnerTest, TripleTapReplacesTheHeldDoubleTap)
-{
-    home.write("configuration.json", configuration(true, true));
-    startRunner();
-    tapTopLeft(0.10);
-    tapTopLeft(0.30);
-    EXPECT_TRUE(launches().empty());
-    tapTopLeft(0.42);
-    fakes.mainQueue.advance(1.0);
-    EXPECT_EQ(launches(), std::vector{shortcut("triple")});
+    const std::tuple<std::optional<bool>, std::vector<double>, Launches, Launches> rows[] = {
+        {std::nullopt, {0.10, 0.40}, {shortcut("double")}, {shortcut("double")}},
+        {false, {0.10, 0.40, 0.55}, {shortcut("double")}, {shortcut("double")}},  // it neither runs nor waits
+        {true, {0.10, 0.30}, {}, {shortcut("double")}},
+        {true, {0.10, 0.30, 0.42}, {shortcut("triple")}, {shortcut("triple")}},  // and replaces the held double tap
+    };
+    for (const auto& [tripleTapEnabled, taps, atOnce, later] : rows) {
+        home.write("configuration.json", configuration(true, tripleTapEnabled));
+        startRunner();
+        const double start = fakes.mainQueue.now() + 1;
+        for (const double tap : taps) tapTopLeft(start + tap);
+        EXPECT_EQ(launches(), atOnce) << taps.size() << " taps";
+        fakes.mainQueue.advance(1.0);
+        EXPECT_EQ(launches(), later) << taps.size() << " taps";
+        launches().clear();
+    }
 }
 
 TEST_F(HelperRunnerTest, SuppressMarkerStopsActionsButNotRecognition)
 {
-    home.write("configuration.json", configuration(true, false));
+    home.write("configuration.json", configuration(true));
     startRunner();
     home.write("suppress-actions", "");
     tapTopLeft(0.10);
@@ -188,20 +165,23 @@ TEST_F(HelperRunnerTest, SuppressMarkerStopsActionsButNotRecognition)
     home.remove("suppress-actions");
     tapTopLeft(2.10);
     tapTopLeft(2.40);
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});
+    EXPECT_EQ(launches(), Launches{shortcut("double")});
 }
 
-class SingleInstanceLockTest : public HelperRunnerTest {};
-
-TEST_F(SingleInstanceLockTest, SecondRunnerIsRefusedAndFirstGoesOn)
+// Another process holding the lock is refused alike (end to end, with the agent itself).
+TEST_F(HelperRunnerTest, ASecondRunnerIsRefusedWhileTheFirstGoesOnWithItsPrivateUninheritedLock)
 {
-    home.write("configuration.json", configuration(true, false));
+    home.write("configuration.json", configuration(true));
     startRunner();
+    struct stat info {};
+    ASSERT_EQ(::stat((home.supportDirectory() / "helper.lock").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(::fcntl(HelperRunnerProbe::lockFileDescriptor(*runner), F_GETFD) & FD_CLOEXEC);
     const auto firstLogCount = fakes.log.records.size();
 
     FakeHelperServices otherFakes{QUORVEL_TEST_FRAMEWORK_PATH};
-    HelperRunner second(otherFakes.services());
-    EXPECT_FALSE(second.start());
+    auto second = std::make_unique<HelperRunner>(otherFakes.services());
+    EXPECT_FALSE(second->start());
     EXPECT_EQ(otherFakes.log.messages(), std::vector<std::string>{"Another Quorvel helper is already running"});
     EXPECT_EQ(otherFakes.log.records[0].level, platform::LogLevel::info);
     EXPECT_EQ(otherFakes.mainQueue.pendingScheduledCount(), 0u);  // no poll timer
@@ -209,61 +189,17 @@ TEST_F(SingleInstanceLockTest, SecondRunnerIsRefusedAndFirstGoesOn)
 
     tapTopLeft(0.10);
     tapTopLeft(0.40);
-    EXPECT_EQ(launches(), std::vector{shortcut("double")});
+    EXPECT_EQ(launches(), Launches{shortcut("double")});
+    runner.reset();  // and its lock with it
+    second = std::make_unique<HelperRunner>(otherFakes.services());
+    EXPECT_TRUE(second->start());
 }
 
-TEST_F(SingleInstanceLockTest, LockFileIsPrivateAndNotInheritedByChildren)
-{
-    startRunner();
-    struct stat info {};
-    ASSERT_EQ(::stat((home.supportDirectory() / "helper.lock").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    const int descriptor = HelperRunnerProbe::lockFileDescriptor(*runner);
-    ASSERT_GE(descriptor, 0);
-    EXPECT_TRUE(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC);
-}
-
-TEST_F(SingleInstanceLockTest, LockHeldByAnotherProcessRefusesStart)
-{
-    std::filesystem::create_directories(home.supportDirectory());
-    int ready[2];
-    int release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(release[1]);  // so that the parent's close reaches the child as end of file
-        const int fd = ::open((home.supportDirectory() / "helper.lock").c_str(), O_RDWR | O_CREAT, 0600);
-        const char ok = (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? 'y' : 'n';
-        (void)!::write(ready[1], &ok, 1);
-        char ignored;
-        (void)!::read(release[0], &ignored, 1);
-        ::_exit(0);
-    }
-    ::close(release[0]);
-    ::close(ready[1]);
-    char ok = 'n';
-    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
-    ASSERT_EQ(ok, 'y');
-
-    HelperRunner refused(fakes.services());
-    EXPECT_FALSE(refused.start());
-    EXPECT_EQ(fakes.log.messages(), std::vector<std::string>{"Another Quorvel helper is already running"});
-
-    ::close(release[1]);  // the child exits, and its lock with it
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    HelperRunner accepted(fakes.services());
-    EXPECT_TRUE(accepted.start());
-    ::close(ready[0]);
-}
-
-TEST_F(SingleInstanceLockTest, UncreatableSupportDirectoryIsLoggedAndRefused)
+TEST_F(HelperRunnerTest, UncreatableSupportDirectoryIsLoggedAndRefused)
 {
     // XDG_CONFIG_HOME names a regular file, so nothing can be created below it.
-    const auto blocker = home.root() / "not-a-directory";
-    std::ofstream(blocker) << "x";
+    const auto blocker = home.path / "not-a-directory";
+    testing::writeFile(blocker, "x");
     ::setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
     HelperRunner refused(fakes.services());
     EXPECT_FALSE(refused.start());

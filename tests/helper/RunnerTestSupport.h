@@ -4,16 +4,14 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 
 #include "helper/actions/ApplicationSwitching.h"
 #include "helper/monitor/AppContactRouting.h"
 #include "helper/runner/HelperRunner.h"
+#include "tests/configuration/TestSupport.h"
 #include "tests/fakes/FakeActionServices.h"
 #include "tests/fakes/FakeClockAndLog.h"
-#include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/FakeMultitouchFramework.h"
 #include "tests/fakes/FakeSystemEvents.h"
 #include "tests/fakes/QueueWallClock.h"
@@ -21,32 +19,12 @@
 
 namespace quorvel::testing {
 
-// A temporary XDG_CONFIG_HOME, so that the support directory is <root>/Quorvel.
-class TemporaryConfigHome {
-public:
-    TemporaryConfigHome()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-runner-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    ~TemporaryConfigHome()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    const std::filesystem::path& root() const { return root_; }
-    std::filesystem::path supportDirectory() const { return root_ / "Quorvel"; }
-
-    void write(const std::string& name, const std::string& content) const
-    {
-        std::filesystem::create_directories(supportDirectory());
-        std::ofstream(supportDirectory() / name, std::ios::binary | std::ios::trunc) << content;
-    }
+// A temporary XDG_CONFIG_HOME, so that the support directory is <path>/Quorvel.
+struct TemporaryConfigHome : TemporaryDirectory {
+    TemporaryConfigHome() { ::setenv("XDG_CONFIG_HOME", path.c_str(), 1); }
+    std::filesystem::path supportDirectory() const { return path / "Quorvel"; }
+    void write(const std::string& name, const std::string& text) const { writeFile(supportDirectory() / name, text); }
     void remove(const std::string& name) const { std::filesystem::remove(supportDirectory() / name); }
-
-private:
-    std::filesystem::path root_;
 };
 
 // Every fake service of the agent on one virtual-time main queue.

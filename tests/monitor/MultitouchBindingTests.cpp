@@ -87,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Private multitouch setup failed: missing symbol MTDeviceStop"},
                       FailedStart{QUORVEL_TEST_FRAMEWORK_NO_RETAIN, "", "Private multitouch setup failed",
                                   "Private multitouch setup failed: missing symbol MTDeviceListRetain"},
+                      FailedStart{QUORVEL_TEST_FRAMEWORK_NO_RELEASE, "", "Private multitouch setup failed",
+                                  "Private multitouch setup failed: missing symbol MTDeviceListRelease"},
                       FailedStart{QUORVEL_TEST_FRAMEWORK_EMPTY, "create|retain|release",
                                   "No multitouch devices found", "No multitouch devices found"}));
 

@@ -1,6 +1,6 @@
 // A multitouch framework library for tests, built in variants (see CMakeLists.txt):
-// TEST_DEVICE_LAYOUT lists device ids (0 = a null entry), TEST_OMIT_DEVICE_STOP and
-// TEST_OMIT_LIST_RETAIN leave a symbol out, TEST_THREADED makes a started device send
+// TEST_DEVICE_LAYOUT lists device ids (0 = a null entry), TEST_OMIT_DEVICE_STOP,
+// TEST_OMIT_LIST_RETAIN and TEST_OMIT_LIST_RELEASE leave a symbol out, TEST_THREADED makes a started device send
 // the scripted frames from a thread of its own, then empty frames until it is stopped.
 #include <array>
 #include <atomic>
@@ -116,7 +116,9 @@ const void* MTDeviceListGetValueAtIndex(const void*, long index)
 const void* MTDeviceListRetain(const void* list) { return record("retain", list); }
 #endif
 
+#ifndef TEST_OMIT_LIST_RELEASE
 void MTDeviceListRelease(const void*) { record("release"); }
+#endif
 
 // The calls made so far, for the tests to read.
 const char* testFrameworkCalls() { return state.calls.c_str(); }

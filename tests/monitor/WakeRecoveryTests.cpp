@@ -54,6 +54,8 @@ const Sequence frameBeforeTrigger{{{1.0, SystemEvent::systemWake}}, 0.5, {}, 4.0
                                   {{1.0, wake}, {1.9, restarted},
                                    {3.8, "No multitouch frames after system wake; retrying refresh"},
                                    {3.8, restarted}}};
+const Sequence frameWithTrigger{{{1.0, SystemEvent::systemWake}}, 1.0, {}, 60,
+                                {{1.0, wake}, {1.9, restarted}, {3.8, "Monitor refreshed after system wake"}}};
 const Sequence frameBeforeRestart{{{1.0, SystemEvent::displayChange}}, 1.5, {}, 60,
                                   {{1.0, "Scheduling monitor refresh for display change"}, {1.9, restarted},
                                    {3.8, "Monitor refreshed after display change"}}};
@@ -65,8 +67,8 @@ const Sequence stopBeforeRestart{{{0.0, SystemEvent::sessionActive}}, {}, 0.5, 6
 const Sequence stopBeforeCheck{{{0.0, SystemEvent::sessionActive}}, {}, 1.0, 60,
                                {{0.0, "Scheduling monitor refresh for session active"}, {0.9, restarted}}};
 INSTANTIATE_TEST_SUITE_P(BurstFrameOrStop, RecoverySequence,
-                         ::testing::Values(burst, frameBeforeTrigger, frameBeforeRestart, frameAfterRestart,
-                                           stopBeforeRestart, stopBeforeCheck));
+                         ::testing::Values(burst, frameBeforeTrigger, frameWithTrigger, frameBeforeRestart,
+                                           frameAfterRestart, stopBeforeRestart, stopBeforeCheck));
 
 // A newer sequence scheduled after a restart's or check's work item ran, before its task.
 TEST_F(WakeRecovery, TasksOfAnOlderSequenceDoNothing)

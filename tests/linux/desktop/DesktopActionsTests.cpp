@@ -1,47 +1,48 @@
 // Actions through the dispatcher and the desktop backends the agent picks: GIO on a temporary
-// XDG tree, the X11 clipboard of an Xvfb session. Only the keyboard is recorded.
+// XDG tree, the X11 clipboard and the window manager's root properties of an Xvfb session, and a
+// wlroots compositor's clipboard and windows. Only the keyboard is recorded.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <linux/input-event-codes.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 
 #include "helper/actions/ActionDispatcher.h"
 #include "platform/linux/desktop/DesktopServices.h"
+#include "platform/linux/desktop/EwmhApplications.h"
+#include "platform/linux/desktop/GioWorkspace.h"
 #include "platform/linux/input/ChordTranslator.h"
-#include "tests/fakes/FakeAccessibility.h"
-#include "tests/fakes/FakeAlertSound.h"
-#include "tests/fakes/FakeEventTap.h"
-#include "tests/fakes/FakeKeyboardInputSources.h"
-#include "tests/fakes/FakeMainQueue.h"
-#include "tests/fakes/FakePreferenceReader.h"
-#include "tests/fakes/FakeProcessLauncher.h"
-#include "tests/linux/desktop/HeadlessCompositor.h"
-#include "tests/linux/desktop/WaylandTestWindows.h"
+#include "tests/fakes/FakeActionServices.h"
+#include "tests/linux/desktop/DisplayServers.h"
 #include "tests/linux/desktop/TemporaryXdgTree.h"
-#include "tests/linux/desktop/XvfbServer.h"
+#include "tests/linux/desktop/WaylandTestWindows.h"
 
 namespace quorvel::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using Kind = ActionKind;
+using platform::RunningApplication;
 
 // GIO reads the XDG directories once per process: the tree is in place before any test.
 struct XdgTree : TemporaryXdgTree {
     XdgTree() : TemporaryXdgTree("actions")
     {
         // Writes its arguments after the first to the file the first one names.
-        const std::string recorder = write("rec", "#!/bin/sh\nf=$1; shift\nprintf '%s' \"$*\" >\"$f.tmp\"; mv \"$f.tmp\" \"$f\"\n");
-        ::chmod(recorder.c_str(), 0755);
-        const std::string entry = "[Desktop Entry]\nType=Application\nExec=" + recorder + " ";
-        write("usr/applications/org.example.Marker.desktop", entry + root + "/launched marker\nName=Quorvel Marker\n");
+        const std::string recorder =
+            write("rec", "#!/bin/sh\nf=$1; shift\nprintf '%s' \"$*\" >\"$f.tmp\"; mv \"$f.tmp\" \"$f\"\n", true);
+        const std::string entry = "[Desktop Entry]\nType=Application\nExec=";
+        write("usr/applications/org.example.Marker.desktop",
+              entry + recorder + " " + root + "/launched marker\nName=Quorvel Marker\n");
         write("home/applications/quorvel-url.desktop",
-              entry + root + "/opened %u\nName=URL Recorder\nMimeType=x-scheme-handler/quorveltest;\n");
-        write("home/mimeapps.list", "[Default Applications]\nx-scheme-handler/quorveltest=quorvel-url.desktop\n");
+              entry + recorder + " " + root + "/opened %u\nName=N\nMimeType=x-scheme-handler/quorveltest;\n");
+        write("usr/applications/tools/browser.desktop",
+              entry + recorder + " " + root + "/launched browser %u\nName=N\nMimeType=x-scheme-handler/https;\n");
+        write("usr/applications/org.example.Viewer.desktop", entry + "true\nName=N\nStartupWMClass=ViewerWindow\n");
+        write("usr/applications/recorder.desktop", entry + "true\nName=N\n");
+        write("home/mimeapps.list", "[Default Applications]\nx-scheme-handler/quorveltest=quorvel-url.desktop\n"
+                                    "x-scheme-handler/https=tools-browser.desktop\n");
     }
 };
 const XdgTree tree;
@@ -52,72 +53,60 @@ protected:
     {
         ASSERT_TRUE(server) << "Xvfb did not start";
         ::setenv("DISPLAY", server->displayName.c_str(), 1);
-        desktop = linux_backend::connectDesktopServices(context, eventTap);
+        desktop = linux_backend::connectDesktopServices(context, fakes.eventTap);
         ActionDispatcher::resetApplicationTrackingForTesting();
     }
     void run(Kind::Value kind)
     {
-        const ActionServices services{*desktop.workspace, eventTap,          accessibility, *desktop.pasteboard,
-                                      inputSources,       preferences,       launcher,      alertSound,
-                                      *desktop.applicationBundles, mainQueue};
+        const ActionServices f = fakes.services();
+        const ActionServices services{*desktop.workspace, f.eventTap,       f.accessibility, *desktop.pasteboard,
+                                      f.inputSources,     f.preferences,    f.processLauncher, f.alertSound,
+                                      *desktop.applicationBundles,          f.mainQueue};
         ActionDispatcher::run(services, AssignedAction{{}, ActionKind{std::move(kind)}, true}, TrackpadGesture{});
     }
-    // What a launched child wrote, once it has; the file is gone afterwards.
-    static std::string takeFile(const std::string& path)
+    // What the last launched entry wrote; GIO reaps its children on the default context.
+    static std::string launched(const char* file = "/launched") { return takeFile(nullptr, tree.root + file); }
+    std::string clipboardText(const std::string& displayEnvironment, const char* reader)
     {
-        iterateUntil(g_main_context_default(), [&] { return fs::exists(path); }, std::chrono::seconds(10));
-        std::ifstream in(path);
-        std::string contents(std::istreambuf_iterator<char>(in), {});
-        fs::remove(path);
-        return contents;
-    }
-    // A shell command's output; the clipboard keeps serving requests meanwhile.
-    std::string shell(const std::string& command)
-    {
-        const std::string out = tree.root + "/shell-output";
-        const std::string line = "(DISPLAY=" + server->displayName + " " + command + " >" + out + ".tmp; mv " + out +
-                                 ".tmp " + out + ") &";
-        EXPECT_EQ(std::system(line.c_str()), 0);
-        iterateUntil(context, [&] { return fs::exists(out); }, std::chrono::seconds(20));
-        return takeFile(out);
+        return outputOf(context, displayEnvironment + " " + reader);
     }
 
     linux_backend::DesktopServices desktop;
-    FakeEventTap eventTap;
-    FakeAccessibility accessibility;  // trusted
-    FakeKeyboardInputSources inputSources;
-    FakePreferenceReader preferences;
-    FakeProcessLauncher launcher;
-    FakeAlertSound alertSound;
-    FakeMainQueue mainQueue;
+    FakeActionServices fakes;  // trusted; the desktop's services replace the workspace and the clipboard
 };
 
 TEST_F(DesktopActionsTest, ApplicationsLaunchByDesktopFileIdOrCatalogNameAndUrlsGoToTheSchemeHandler)
 {
     run(Kind::OpenApp{"Another Name", "org.example.Marker"});  // the identifier wins
-    EXPECT_EQ(takeFile(tree.root + "/launched"), "marker");
+    EXPECT_EQ(launched(), "marker");
     run(Kind::OpenApp{"Quorvel Marker", std::nullopt});
-    EXPECT_EQ(takeFile(tree.root + "/launched"), "marker");
+    EXPECT_EQ(launched(), "marker");
+    run(Kind::OpenApp{"Safari", "com.apple.Safari"});  // a known system application: the web browser
+    EXPECT_EQ(launched(), "browser");
+    EXPECT_EQ(desktop.workspace->urlForApplication("../../usr/applications/recorder"), std::nullopt);
 
     run(Kind::OpenURL{"  quorveltest://corner/top-left?tap=2\n"});
-    EXPECT_EQ(takeFile(tree.root + "/opened"), "quorveltest://corner/top-left?tap=2");
-    EXPECT_EQ(alertSound.beeps, 0);
+    EXPECT_EQ(launched("/opened"), "quorveltest://corner/top-left?tap=2");
+    EXPECT_FALSE(desktop.workspace->openURL("nohandlerscheme://x"));
+    EXPECT_EQ(fakes.alertSound.beeps, 0);
 }
 
 TEST_F(DesktopActionsTest, SnippetIsPastedWithCtrlVThenTheOtherOwnersClipboardComesBack)
 {
     // xclip owns the clipboard until it loses it to the snippet.
     const auto before = desktop.pasteboard->changeCount();
-    EXPECT_EQ(shell("sh -c 'printf \"copied before\" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &'"), "");
+    const std::string x11 = server->environment();
+    const char* owner = "sh -c 'printf \"copied before\" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &'";
+    EXPECT_EQ(clipboardText(x11, owner), "");
     ASSERT_TRUE(iterateUntil(context, [&] { return desktop.pasteboard->changeCount() > before; }));
 
     run(Kind::TextSnippet{"Kind regards,\nQ \xE2\x9C\x93"});
-    EXPECT_EQ(shell("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
+    EXPECT_EQ(clipboardText(x11, "xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
 
     // The recorded chord is what the virtual keyboard would type.
     linux_backend::ChordTranslator translator;
     linux_backend::KeyTransitions typed;
-    for (const auto& posted : eventTap.keyboardEvents) {
+    for (const auto& posted : fakes.eventTap.keyboardEvents) {
         const auto transitions = translator.translate(posted.event);
         ASSERT_TRUE(transitions);
         typed.insert(typed.end(), transitions->begin(), transitions->end());
@@ -125,32 +114,32 @@ TEST_F(DesktopActionsTest, SnippetIsPastedWithCtrlVThenTheOtherOwnersClipboardCo
     EXPECT_EQ(typed, (linux_backend::KeyTransitions{
                          {KEY_LEFTCTRL, true}, {KEY_V, true}, {KEY_V, false}, {KEY_LEFTCTRL, false}}));
 
-    mainQueue.advance(0.79);
-    EXPECT_EQ(shell("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
-    mainQueue.advance(0.01);
-    EXPECT_EQ(shell("xclip -o -selection clipboard"), "copied before");
-    EXPECT_EQ(alertSound.beeps, 0);
+    fakes.mainQueue.advance(0.79);
+    EXPECT_EQ(clipboardText(x11, "xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
+    fakes.mainQueue.advance(0.01);
+    EXPECT_EQ(clipboardText(x11, "xclip -o -selection clipboard"), "copied before");
+    EXPECT_EQ(fakes.alertSound.beeps, 0);
 }
 
 // sway offers data control and foreign-toplevel management: the agent uses both.
 TEST_F(DesktopActionsTest, OnAWlrootsCompositorTheSnippetAndTheFrontApplicationComeFromIt)
 {
     std::string whyNot;
-    const auto compositor = HeadlessCompositor::start(whyNot);
+    const auto compositor = startHeadlessSway(whyNot);
     if (!compositor) GTEST_SKIP() << whyNot;
     ::setenv("WAYLAND_DISPLAY", compositor->displayName.c_str(), 1);
-    desktop = linux_backend::connectDesktopServices(context, eventTap);
+    desktop = linux_backend::connectDesktopServices(context, fakes.eventTap);
     ::unsetenv("WAYLAND_DISPLAY");
-    const std::string wayland = compositor->environment() + " ";
+    const std::string wayland = compositor->environment();
 
     const auto before = desktop.pasteboard->changeCount();
-    EXPECT_EQ(shell(wayland + "sh -c 'printf \"copied before\" | wl-copy'"), "");
+    EXPECT_EQ(clipboardText(wayland, "sh -c 'printf \"copied before\" | wl-copy'"), "");
     ASSERT_TRUE(iterateUntil(context, [&] { return desktop.pasteboard->changeCount() > before; }));
     run(Kind::TextSnippet{"Kind regards,\nQ"});
-    EXPECT_EQ(shell(wayland + "wl-paste -n"), "Kind regards,\nQ");
-    mainQueue.advance(0.8);
-    EXPECT_EQ(shell(wayland + "wl-paste -n"), "copied before");
-    EXPECT_EQ(alertSound.beeps, 0);
+    EXPECT_EQ(clipboardText(wayland, "wl-paste -n"), "Kind regards,\nQ");
+    fakes.mainQueue.advance(0.8);
+    EXPECT_EQ(clipboardText(wayland, "wl-paste -n"), "copied before");
+    EXPECT_EQ(fakes.alertSound.beeps, 0);
 
     const auto windows = WaylandTestWindows::connect(context, compositor->displayName);
     ASSERT_NE(windows, nullptr);
@@ -159,6 +148,68 @@ TEST_F(DesktopActionsTest, OnAWlrootsCompositorTheSnippetAndTheFrontApplicationC
         const auto front = desktop.workspace->frontmostApplication();
         return front && front->bundleIdentifier == "org.example.Marker";
     }));
+}
+
+// Client windows and the root properties a window manager keeps.
+struct FakeWindowManager {
+    explicit FakeWindowManager(const std::string& displayName) : display(XOpenDisplay(displayName.c_str())) {}
+    ~FakeWindowManager() { XCloseDisplay(display); }
+    Window client(const char* instance, const char* className, const char* applicationId = "")
+    {
+        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+        XClassHint hint{const_cast<char*>(instance), const_cast<char*>(className)};
+        XSetClassHint(display, window, &hint);
+        if (*applicationId != '\0') {
+            set(window, "_GTK_APPLICATION_ID", atom("UTF8_STRING"), 8, applicationId, std::strlen(applicationId));
+        }
+        clients.push_back(static_cast<long>(window));
+        setRoot("_NET_CLIENT_LIST", clients);
+        return window;
+    }
+    void activate(Window window) { setRoot("_NET_ACTIVE_WINDOW", {static_cast<long>(window)}); }
+    void setRoot(const char* property, const std::vector<long>& windows)
+    {
+        set(DefaultRootWindow(display), property, XA_WINDOW, 32, windows.data(), windows.size());
+    }
+    void set(Window window, const char* property, Atom type, int format, const void* data, std::size_t count)
+    {
+        XChangeProperty(display, window, atom(property), type, format, PropModeReplace,
+                        static_cast<const unsigned char*>(data), static_cast<int>(count));
+        XSync(display, False);
+    }
+    Atom atom(const char* name) { return XInternAtom(display, name, False); }
+    Display* display;
+    std::vector<long> clients;
+};
+
+TEST_F(DesktopActionsTest, OnX11TheWindowManagersPropertiesGiveTheFrontAndRunningApplicationsAndActivations)
+{
+    EXPECT_EQ(linux_backend::EwmhApplications::connect(context, ":none"), nullptr);
+    FakeWindowManager wm(server->displayName);
+    const Window main = wm.client("main", "Main", "org.example.Marker");
+    const Window firstViewer = wm.client("viewer", "ViewerWindow");
+    const Window secondViewer = wm.client("viewer", "ViewerWindow");
+    const Window rec = wm.client("rec", "Recorder");
+    const long skipTaskbar = static_cast<long>(wm.atom("_NET_WM_STATE_SKIP_TASKBAR"));
+    wm.set(wm.client("tray", "Tray"), "_NET_WM_STATE", XA_ATOM, 32, &skipTaskbar, 1);
+    wm.activate(main);
+    linux_backend::GioWorkspace workspace(linux_backend::EwmhApplications::connect(context, server->displayName));
+    const RunningApplication marker{"org.example.Marker"}, viewer{"org.example.Viewer"}, recorder{"recorder"};
+    EXPECT_EQ(workspace.frontmostApplication(), marker);
+    EXPECT_EQ(workspace.runningApplications(),
+              (std::vector<RunningApplication>{marker, viewer, recorder,
+                                               {std::nullopt, platform::ActivationPolicy::accessory}}));
+
+    std::vector<std::optional<RunningApplication>> seen;
+    workspace.observeApplicationActivation([&](const auto& application) { seen.push_back(application); });
+    wm.activate(firstViewer);
+    ASSERT_TRUE(iterateUntil(context, [&] { return seen.size() == 1; }));
+    wm.activate(secondViewer);  // same application: no activation
+    wm.activate(None);          // no application: none either
+    wm.activate(rec);
+    ASSERT_TRUE(iterateUntil(context, [&] { return seen.size() == 2; }));
+    EXPECT_EQ(seen, (std::vector<std::optional<RunningApplication>>{viewer, recorder}));
+    EXPECT_EQ(workspace.frontmostApplication(), recorder);
 }
 
 }  // namespace

@@ -12,63 +12,13 @@
 #include "platform/linux/desktop/IbusInputSources.h"
 #include "platform/linux/desktop/InputSourceChain.h"
 #include "platform/linux/desktop/KdeKeyboardLayouts.h"
-#include "tests/fakes/FakeEventTap.h"
+#include "tests/fakes/FakeActionServices.h"
 #include "tests/linux/runtime/PrivateDBus.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
 using Ids = std::vector<std::string>;
-
-// Mock methods: (method, input signature, output signature, Python code).
-struct MockMethod {
-    const char* name;
-    const char* in;
-    const char* out;
-    const char* code;
-};
-
-void addMethods(testing::PrivateBus& bus, const char* service, const char* path, const char* interface,
-                std::initializer_list<MockMethod> methods)
-{
-    for (const auto& [name, in, out, code] : methods) {
-        bus.call(service, path, "org.freedesktop.DBus.Mock", "AddMethod",
-                 g_variant_new("(sssss)", interface, name, in, out, code));
-    }
-}
-
-void mockFcitx5(testing::PrivateBus& bus, const char* groupItems)
-{
-    bus.startMock("org.fcitx.Fcitx5", false, {"org.fcitx.Fcitx5", "/controller", "org.fcitx.Fcitx.Controller1"});
-    addMethods(bus, "org.fcitx.Fcitx5", "/controller", "org.fcitx.Fcitx.Controller1",
-               {{"CurrentInputMethodGroup", "", "s", "ret = 'Default'"},
-                {"InputMethodGroupInfo", "s", "sa(ss)", groupItems},
-                {"CurrentInputMethod", "", "s", "ret = getattr(self, 'im', 'keyboard-us')"},
-                {"SetCurrentIM", "s", "", "self.im = args[0]"}});
-}
-
-void mockKde(testing::PrivateBus& bus)
-{
-    bus.startMock("org.kde.keyboard", false, {"org.kde.keyboard", "/Layouts", "org.kde.KeyboardLayouts"});
-    addMethods(bus, "org.kde.keyboard", "/Layouts", "org.kde.KeyboardLayouts",
-               {{"getLayoutsList", "", "a(sss)",
-                 "ret = [('us', '', 'English (US)'), ('de', '', 'German'), ('us', 'dvorak', 'English (Dvorak)')]"},
-                {"getLayout", "", "u", "ret = getattr(self, 'layout', 0)"},
-                {"setLayout", "u", "b", "self.layout = args[0]; ret = True"}});
-}
-
-void mockIbus(testing::PrivateBus& bus)
-{
-    bus.startMock("org.freedesktop.IBus", false, {"org.freedesktop.IBus", "/org/freedesktop/IBus", "org.freedesktop.IBus"});
-    const char* engines[] = {"xkb:us::eng", "anthy"};
-    bus.call("org.freedesktop.IBus", "/org/freedesktop/IBus", "org.freedesktop.DBus.Mock", "AddProperty",
-             g_variant_new("(ssv)", "org.freedesktop.IBus", "PreloadEngines", g_variant_new_strv(engines, 2)));
-    addMethods(bus, "org.freedesktop.IBus", "/org/freedesktop/IBus", "org.freedesktop.IBus",
-               {{"GetGlobalEngine", "", "v",
-                 "ret = dbus.Struct(('IBusEngineDesc', dbus.Dictionary({}, signature='sv'),"
-                 " getattr(self, 'engine', 'anthy'), 'Anthy'), signature='sa{sv}ss', variant_level=1)"},
-                {"SetGlobalEngine", "s", "", "self.engine = args[0]"}});
-}
 
 // As the dispatcher moves on: the current source's successor in the list, or the first.
 std::string selectNext(platform::KeyboardInputSources& sources)
@@ -97,9 +47,28 @@ TEST(DBusInputSources, EachFrameworkCyclesThroughTheUsersSourcesAndThenThePicked
     if (const auto missing = testing::missingDBusTools()) GTEST_SKIP() << *missing;
     testing::PrivateBus session;
     testing::PrivateBus ibusBus;
-    mockFcitx5(session, "ret = ('us', [('keyboard-us', ''), ('pinyin', 'us')])");
-    mockKde(session);
-    mockIbus(ibusBus);
+    const char *fcitx5Name = "org.fcitx.Fcitx5", *fcitx5Path = "/controller";
+    const char* fcitx5Interface = "org.fcitx.Fcitx.Controller1";
+    session.startMock(fcitx5Name, fcitx5Path, fcitx5Interface,
+                      {{"CurrentInputMethodGroup", "", "s", "ret = 'Default'"},
+                       {"InputMethodGroupInfo", "s", "sa(ss)", "ret = ('us', [('keyboard-us', ''), ('pinyin', 'us')])"},
+                       {"CurrentInputMethod", "", "s", "ret = getattr(self, 'im', 'keyboard-us')"},
+                       {"SetCurrentIM", "s", "", "self.im = args[0]"}});
+    session.startMock("org.kde.keyboard", "/Layouts", "org.kde.KeyboardLayouts",
+                      {{"getLayoutsList", "", "a(sss)",
+                        "ret = [('us', '', 'English (US)'), ('de', '', 'German'),"
+                        " ('us', 'dvorak', 'English (Dvorak)')]"},
+                       {"getLayout", "", "u", "ret = getattr(self, 'layout', 0)"},
+                       {"setLayout", "u", "b", "self.layout = args[0]; ret = True"}});
+    const char* ibusName = "org.freedesktop.IBus";
+    ibusBus.startMock(ibusName, "/org/freedesktop/IBus", ibusName,
+                      {{"GetGlobalEngine", "", "v",
+                        "ret = dbus.Struct(('IBusEngineDesc', dbus.Dictionary({}, signature='sv'),"
+                        " getattr(self, 'engine', 'anthy'), 'Anthy'), signature='sa{sv}ss', variant_level=1)"},
+                       {"SetGlobalEngine", "s", "", "self.engine = args[0]"}});
+    const char* engines[] = {"xkb:us::eng", "anthy"};
+    ibusBus.call(ibusName, "/org/freedesktop/IBus", testing::PrivateBus::mock, "AddProperty",
+                 g_variant_new("(ssv)", ibusName, "PreloadEngines", g_variant_new_strv(engines, 2)));
     auto connect = [&] { return DBusServiceProxy::busAt(session.address); };
 
     Fcitx5InputSources fcitx5(connect);
@@ -112,8 +81,8 @@ TEST(DBusInputSources, EachFrameworkCyclesThroughTheUsersSourcesAndThenThePicked
     EXPECT_EQ(cycle(*ibus, 2), (Ids{"xkb:us::eng", "anthy"}));
 
     // Fcitx5 runs with a single method: the chain switches KDE's layouts, skipping the absent IBus.
-    addMethods(session, "org.fcitx.Fcitx5", "/controller", "org.fcitx.Fcitx.Controller1",
-               {{"InputMethodGroupInfo", "s", "sa(ss)", "ret = ('us', [('keyboard-us', '')])"}});
+    session.addMethods(fcitx5Name, fcitx5Path, fcitx5Interface,
+                       {{"InputMethodGroupInfo", "s", "sa(ss)", "ret = ('us', [('keyboard-us', '')])"}});
     ::setenv("IBUS_ADDRESS", "unix:path=/nonexistent/quorvel-ibus", 1);
     std::vector<std::unique_ptr<platform::KeyboardInputSources>> members;
     members.push_back(std::make_unique<Fcitx5InputSources>(connect));
@@ -125,8 +94,9 @@ TEST(DBusInputSources, EachFrameworkCyclesThroughTheUsersSourcesAndThenThePicked
 
     // Configured with two, fcitx5 comes first again (from its first method: the current one left
     // the group); KDE's layout stays where it was.
-    addMethods(session, "org.fcitx.Fcitx5", "/controller", "org.fcitx.Fcitx.Controller1",
-               {{"InputMethodGroupInfo", "s", "sa(ss)", "ret = ('us', [('keyboard-us', ''), ('mozc', 'us')])"}});
+    session.addMethods(fcitx5Name, fcitx5Path, fcitx5Interface,
+                       {{"InputMethodGroupInfo", "s", "sa(ss)",
+                         "ret = ('us', [('keyboard-us', ''), ('mozc', 'us')])"}});
     EXPECT_EQ(cycle(chain, 2), (Ids{"keyboard-us", "mozc"}));
     EXPECT_EQ(kde.currentKeyboardInputSource()->identifier, "xkb:us#2");
     ::unsetenv("IBUS_ADDRESS");

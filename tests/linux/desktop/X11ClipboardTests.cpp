@@ -8,19 +8,15 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <thread>
 
 #include "platform/linux/desktop/X11Clipboard.h"
-#include "tests/linux/desktop/XvfbServer.h"
+#include "tests/linux/desktop/DisplayServers.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::Bytes;
 using Offer = std::vector<std::pair<std::string, std::string>>;
 
@@ -95,14 +91,7 @@ protected:
     // What xclip, another client, prints; our side keeps serving the selection meanwhile.
     std::string xclip(const std::string& arguments)
     {
-        const std::string out = fs::temp_directory_path() / ("quorvel-xclip-" + std::to_string(::getpid()));
-        const std::string command = "DISPLAY=" + server->displayName + " xclip -selection clipboard " + arguments;
-        EXPECT_EQ(std::system(("(" + command + " >" + out + ".tmp; mv " + out + ".tmp " + out + ") &").c_str()), 0);
-        testing::iterateUntil(context, [&] { return fs::exists(out); }, std::chrono::seconds(20));
-        std::ifstream in(out, std::ios::binary);
-        std::string output(std::istreambuf_iterator<char>(in), {});
-        fs::remove(out);
-        return output;
+        return testing::outputOf(context, server->environment() + " xclip -selection clipboard " + arguments);
     }
 
     // Every type and its data, as the snippet paste saves them.

@@ -156,11 +156,11 @@ TEST_F(BridgeRuntimeTest, StartedDeviceDeliversEachFrameAsEightyByteRecordsOnThe
 TEST_F(BridgeRuntimeTest, StopIsSynchronousAndTheTouchContinuesAfterARestart)
 {
     startPads(1);
-    pads_[0].frame(1);
+    pads_[0].frame(0);  // tracking ID 0 is a touch like any other
     waitFor(1);
     runtime_->stop(device(0));
     EXPECT_FALSE(runtime_->readerRunning()) << "the last stop ends the reader thread";
-    pads_[0].frame(1, 20, 1000);  // waits in the pipe
+    pads_[0].frame(0, 20, 1000);  // waits in the pipe
     EXPECT_EQ(waitFor(1).size(), 1u);
     runtime_->start(device(0));
     const auto got = waitFor(2);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
 
+#include <array>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -52,6 +53,9 @@ struct Child {
     ~Child() { if (process) g_subprocess_force_exit(process.get()), g_subprocess_wait(process.get(), nullptr, nullptr); }
 };
 
+// A mock's method: its name, input and output signatures, and the Python code that answers it.
+using MockMethod = std::array<const char*, 4>;
+
 // A private message bus with the test's own connection, for driving the mocks on it.
 struct PrivateBus {
     PrivateBus()
@@ -85,6 +89,19 @@ struct PrivateBus {
         g_bus_unwatch_name(watch);
     }
 
+    // A session mock owning `name` with one object at `path` answering `methods` of `interface`.
+    void startMock(const char* name, const char* path, const char* interface, const std::vector<MockMethod>& methods)
+    {
+        startMock(name, false, {name, path, interface});
+        addMethods(name, path, interface, methods);
+    }
+    void addMethods(const char* name, const char* path, const char* interface, const std::vector<MockMethod>& methods)
+    {
+        for (const auto& [method, in, out, code] : methods) {
+            call(name, path, mock, "AddMethod", g_variant_new("(sssss)", interface, method, in, out, code));
+        }
+    }
+
     void call(const char* destination, const char* path, const char* interface, const char* method, GVariant* parameters)
     {
         GError* error = nullptr;
@@ -100,13 +117,14 @@ struct PrivateBus {
         GVariantBuilder changes;
         g_variant_builder_init(&changes, G_VARIANT_TYPE("a{sv}"));
         g_variant_builder_add(&changes, "{sv}", property, value);
-        call(name, path, "org.freedesktop.DBus.Mock", "UpdateProperties", g_variant_new("(sa{sv})", interface, &changes));
+        call(name, path, mock, "UpdateProperties", g_variant_new("(sa{sv})", interface, &changes));
     }
     void emit(const char* name, const char* path, const char* interface, const char* signal, GVariant* argument)
     {
         GVariant* boxed = g_variant_new_variant(argument);
-        call(name, path, "org.freedesktop.DBus.Mock", "EmitSignal", g_variant_new("(sss@av)", interface, signal, g_variant_get_type_string(argument),
-                                                           g_variant_new_array(G_VARIANT_TYPE_VARIANT, &boxed, 1)));
+        call(name, path, mock, "EmitSignal",
+             g_variant_new("(sss@av)", interface, signal, g_variant_get_type_string(argument),
+                           g_variant_new_array(G_VARIANT_TYPE_VARIANT, &boxed, 1)));
     }
 
     // Every signal already routed to the observers' connections is handed to the main context (a
@@ -128,6 +146,7 @@ struct PrivateBus {
         iterateReady();
     }
 
+    static constexpr const char* mock = "org.freedesktop.DBus.Mock";
     Child daemon;
     std::string address;
     GObjectPtr<GDBusConnection> connection;

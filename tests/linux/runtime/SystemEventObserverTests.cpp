@@ -18,7 +18,7 @@ using testing::iterateUntil;
 using testing::PrivateBus;
 using Events = std::vector<SystemEvent>;
 
-constexpr const char* mock = "org.freedesktop.DBus.Mock";
+constexpr const char* mock = PrivateBus::mock;
 constexpr const char* logind = "org.freedesktop.login1";
 constexpr const char* logindPath = "/org/freedesktop/login1";
 
@@ -27,7 +27,7 @@ class SystemEventsOnPrivateBuses : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!g_file_test("/usr/bin/dbus-daemon", G_FILE_TEST_IS_EXECUTABLE)) GTEST_SKIP() << "dbus-daemon is not installed";
+        if (const auto missing = testing::missingDBusTools()) GTEST_SKIP() << *missing;
         ASSERT_NE(systemBus.connection, nullptr);
         ASSERT_NE(sessionBus.connection, nullptr);
     }
