@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "platform/linux/desktop/WaylandGlobals.h"
-#include "tests/linux/desktop/HeadlessCompositor.h"
+#include "tests/linux/desktop/DisplayServers.h"
 #include "tools/inspection/DeviceChecks.h"
 #include "tools/inspection/HelperLock.h"
 #include "tools/inspection/SessionChecks.h"
@@ -128,7 +128,7 @@ TEST_F(Doctor, TheFirstUnitFolderHoldingTheUnitDecidesAndAnyWantsFolderEnablesIt
 TEST_F(Doctor, TheSessionChecksTellWhatTheCompositorOffersSwitchingAndSnippets)
 {
     std::string whyNot;
-    const auto sway = testing::HeadlessCompositor::start(whyNot);
+    const auto sway = testing::startHeadlessSway(whyNot);
     if (!sway) GTEST_SKIP() << whyNot;
     const SessionFacts wlroots{"wayland", "sway", false, linux_backend::waylandGlobals(sway->displayName)};
     const SessionFacts gnome{"wayland", "GNOME", true, std::vector<std::string>{"wl_seat", "wl_compositor"}};
