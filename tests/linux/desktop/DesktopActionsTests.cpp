@@ -27,7 +27,7 @@ using platform::RunningApplication;
 
 // GIO reads the XDG directories once per process: the tree is in place before any test.
 struct XdgTree : TemporaryXdgTree {
-    XdgTree() : TemporaryXdgTree("actions")
+    XdgTree()
     {
         // Writes its arguments after the first to the file the first one names.
         const std::string recorder =

@@ -6,10 +6,10 @@
 #include <glib.h>
 #include <sys/types.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
+
+#include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::testing {
 
@@ -31,9 +31,6 @@ std::unique_ptr<DisplayServer> startXvfb();
 // cannot start.
 std::unique_ptr<DisplayServer> startHeadlessSway(std::string& whyNot);
 
-// Runs `context` until `done` holds or `limit` passes; true when `done` held.
-bool iterateUntil(GMainContext* context, const std::function<bool()>& done,
-                  std::chrono::milliseconds limit = std::chrono::seconds(20));
 // The contents of `path` once something wrote it (the file is removed), while `context` runs.
 std::string takeFile(GMainContext* context, const std::string& path);
 // What `command` prints, run by the shell in the background while `context` runs: the other end

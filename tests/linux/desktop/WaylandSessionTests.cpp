@@ -32,7 +32,7 @@ const std::string beta = "org.example.Beta";
 
 // GIO reads the XDG directories once per process: the desktop files are in place first.
 struct XdgTree : testing::TemporaryXdgTree {
-    XdgTree() : TemporaryXdgTree("wayland")
+    XdgTree()
     {
         const std::string entry = "[Desktop Entry]\nType=Application\nName=N\nExec=true\n";
         for (const std::string& id : {alpha, beta}) write("usr/applications/" + id + ".desktop", entry);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/linux/input/SpawnProcessLauncher.h"
+#include "tests/configuration/TestSupport.h"
 #include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::linux_backend {
@@ -15,14 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndReportsHowTheyEnded)
+TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndReapsThem)
 {
-    char pattern[] = "/tmp/quorvel-launcher-XXXXXX";
-    const fs::path folder = ::mkdtemp(pattern);  // the children report here
-    auto report = [&](const char* name) {
-        std::ifstream in(folder / name);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    const testing::TemporaryDirectory directory;
+    const fs::path& folder = directory.path;  // the children report here
+    const auto report = [&](const char* name) { return testing::readText(folder / name); };
     SpawnProcessLauncher launcher(folder / "tool");
     std::ofstream(folder / "tool") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/tool-args\"\n";
     fs::permissions(folder / "tool", fs::perms::owner_all);
@@ -47,7 +45,6 @@ TEST(SpawnProcessLauncher, StartsChildrenVerbatimWithNothingElseOfTheAgentAndRep
     EXPECT_THAT(report("fds"), ::testing::Not(::testing::HasSubstr("\n" + std::to_string(leaked) + "\n")));
     EXPECT_EQ(report("in"), "/dev/null\n");
     EXPECT_EQ(report("tool-args"), "run\nMy Shortcut\n");
-    fs::remove_all(folder);
 }
 
 }  // namespace
