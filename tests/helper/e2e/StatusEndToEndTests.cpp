@@ -1,6 +1,6 @@
 // The real agent on a private session bus with the scripted touchpad, asked by the real
 // `quorvel status` and `quorvel doctor`: gestures as PropertiesChanged signals, the state for a
-// person and for scripts, Reload, no agent, and the doctor's verdict on good and bad files.
+// person and for scripts, the doctor's verdict on good and bad files, Reload, and no agent.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -25,20 +25,9 @@ struct StatusEndToEnd : ::testing::Test {
         if (!g_file_test("/usr/bin/dbus-daemon", G_FILE_TEST_IS_EXECUTABLE)) GTEST_SKIP() << "no dbus-daemon";
         ASSERT_TRUE(bus.connection) << "the private bus did not start";
     }
-    std::unique_ptr<SandboxProcess> start(const std::vector<std::string>& arguments)
-    {
-        return sandbox.start("quorvel", arguments, onBus);
-    }
     std::string quorvel(const std::vector<std::string>& arguments, int status)
     {
         return sandbox.quorvel(arguments, status, onBus);
-    }
-    // The agent, once `quorvel status` finds it.
-    std::unique_ptr<SandboxProcess> startAgent()
-    {
-        auto agent = sandbox.startAgentRunning("tap", "", onBus);
-        EXPECT_TRUE(eventually([&] { return start({"status"})->waitForExit() == 0; })) << agent->errors();
-        return agent;
     }
 
     PrivateBus bus;
@@ -46,11 +35,13 @@ struct StatusEndToEnd : ::testing::Test {
     const std::vector<std::string> onBus{"DBUS_SESSION_BUS_ADDRESS=" + bus.address};
 };
 
-TEST_F(StatusEndToEnd, EachGestureIsASignalFollowedAsALineAndStatusShowsItToPeopleAndScripts)
+TEST_F(StatusEndToEnd, EachGestureIsASignalFollowedAsALineStatusShowsItAndTheDoctorChecksWhatActionsNeed)
 {
-    auto agent = startAgent();
-    auto follow = start({"status", "--follow"});
-    auto followJson = start({"status", "--follow", "--json"});
+    auto agent = sandbox.startAgentRunning("tap", "", onBus);
+    ASSERT_TRUE(eventually([&] { return sandbox.start("quorvel", {"status"}, onBus)->waitForExit() == 0; }))
+        << agent->errors();
+    auto follow = sandbox.start("quorvel", {"status", "--follow"}, onBus);
+    auto followJson = sandbox.start("quorvel", {"status", "--follow", "--json"}, onBus);
     ASSERT_TRUE(eventually([&] { return countOf(follow->errors() + followJson->errors(), "Following") == 2; }));
 
     const auto before = std::chrono::system_clock::now().time_since_epoch();
@@ -83,9 +74,37 @@ TEST_F(StatusEndToEnd, EachGestureIsASignalFollowedAsALineAndStatusShowsItToPeop
     EXPECT_EQ(state["touchpads"],
               Json::parse(R"([{"name": "Scripted Touchpad", "node": "/dev/input/event-scripted"}])"));
 
-    // The pause marker is seen at the next poll; Reload reads the file again at once.
+    // The doctor passes what the assigned actions need and fails, naming it, what they lack.
+    const std::string good = quorvel({"doctor"}, 0);
+    for (const std::string& expected :
+         {std::string("passed        Touchpads: the agent reads Scripted Touchpad (/dev/input/event-scripted)\n"),
+          "passed        Agent: runs (pid " + std::to_string(agent->pid()) +
+              ") and answers on the session bus as org.quorvel.Helper\n",
+          std::string("passed        topLeft doubleTap, runShortcut \"tap\": the shortcut is executable and safe"),
+          std::string("\nEverything the assigned actions need is in place.\n")}) {
+        EXPECT_NE(good.find(expected), std::string::npos) << expected << "\n" << good;
+    }
+    const std::string file = sandbox.configurationFile().string();
+    const std::pair<std::string, std::string> failures[] = {
+        {"{", "FAILED        Configuration: " + file + ": "},
+        {configurationRunningShortcut("missing"), "FAILED        topLeft doubleTap, runShortcut \"missing\": there is "
+                                                  "no shortcut"},
+        {replaced(configurationRunningShortcut("tap"), "true", "false"),
+         "Configuration: " + file + ": corner taps are switched off\n              fix: quorvel config enable\n"},
+        {documentWithKind(R"({"openURL": {"urlString": " "}})"),
+         "FAILED        topLeft doubleTap, openURL \" \": this is no URL"},
+    };
+    for (const auto& [configuration, says] : failures) {
+        sandbox.writeConfiguration(configuration);
+        EXPECT_NE(quorvel({"doctor"}, 1).find(says), std::string::npos) << says;
+    }
+    sandbox.writeConfiguration(configurationRunningShortcut("tap"));
+
+    // The pause marker is seen at the next poll, by status and the doctor; Reload reads the file
+    // again at once.
     writeFile(sandbox.supportFolder() / "suppress-actions", "");
     EXPECT_TRUE(eventually([&] { return Json::parse(quorvel({"status", "--json"}, 0))["actionsSuppressed"]; }));
+    EXPECT_NE(quorvel({"doctor"}, 1).find("FAILED        Pause marker: "), std::string::npos);
     bus.call("org.quorvel.Helper", "/org/quorvel/Helper", "org.quorvel.Helper1", "Reload", nullptr);
     EXPECT_TRUE(eventually([&] { return countOf(agent->errors(), "Reloading the configuration on request") == 1; }));
 
@@ -128,37 +147,6 @@ TEST_F(StatusEndToEnd, AnAgentWhoseNameIsTakenSaysSoOnceAndGoesOnWhileStatusSays
               std::string::npos);
     sandbox.playScript();
     EXPECT_TRUE(eventually([&] { return sandbox.runsOf("tap") == 1; }));
-}
-
-TEST_F(StatusEndToEnd, DoctorPassesWhenWhatTheAssignedActionsNeedIsInPlaceAndFailsNamingWhatIsNot)
-{
-    auto agent = startAgent();
-    const std::string good = quorvel({"doctor"}, 0);
-    for (const std::string& expected :
-         {std::string("passed        Touchpads: the agent reads Scripted Touchpad (/dev/input/event-scripted)\n"),
-          "passed        Agent: runs (pid " + std::to_string(agent->pid()) +
-              ") and answers on the session bus as org.quorvel.Helper\n",
-          std::string("passed        topLeft doubleTap, runShortcut \"tap\": the shortcut is executable and safe"),
-          std::string("\nEverything the assigned actions need is in place.\n")}) {
-        EXPECT_NE(good.find(expected), std::string::npos) << expected << "\n" << good;
-    }
-    const std::string file = sandbox.configurationFile().string();
-    const std::pair<std::string, std::string> failures[] = {
-        {"{", "FAILED        Configuration: " + file + ": "},
-        {configurationRunningShortcut("missing"), "FAILED        topLeft doubleTap, runShortcut \"missing\": there is "
-                                                  "no shortcut"},
-        {replaced(configurationRunningShortcut("tap"), "true", "false"),
-         "Configuration: " + file + ": corner taps are switched off\n              fix: quorvel config enable\n"},
-        {documentWithKind(R"({"openURL": {"urlString": " "}})"),
-         "FAILED        topLeft doubleTap, openURL \" \": this is no URL"},
-    };
-    for (const auto& [configuration, says] : failures) {
-        sandbox.writeConfiguration(configuration);
-        EXPECT_NE(quorvel({"doctor"}, 1).find(says), std::string::npos) << says;
-    }
-    sandbox.writeConfiguration(configurationRunningShortcut("tap"));
-    writeFile(sandbox.supportFolder() / "suppress-actions", "");
-    EXPECT_NE(quorvel({"doctor"}, 1).find("FAILED        Pause marker: "), std::string::npos);
 }
 
 }  // namespace
