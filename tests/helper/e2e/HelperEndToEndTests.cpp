@@ -1,13 +1,11 @@
-// The real programs in a sandbox: frames cross from the scripted touchpad's thread through the
+// The real agent in a sandbox: frames cross from the scripted touchpad's thread through the
 // recogniser, the runner and the dispatcher to shortcuts; what the agent logs and in which order,
-// signals, missing standard streams, refused starts; the command-line conventions of every program.
+// signals, missing standard streams, refused starts.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
 #include <numeric>
-#include <regex>
-#include <sstream>
 
 #include "tests/helper/e2e/Sandbox.h"
 
@@ -106,33 +104,6 @@ TEST(AgentEndToEnd, StartedWithoutStandardStreamsTheAgentAndItsShortcutsWriteToD
     ASSERT_TRUE(eventually([&] { return sandbox.runsOf("streams") == 3; }));
     EXPECT_EQ(sandbox.shortcutOutput("streams"), "ran\n/dev/null\n/dev/null\n");
     EXPECT_EQ(fs::file_size(sandbox.supportFolder() / "helper.lock"), 0u);  // no log line went into it
-}
-
-TEST(CommandLine, EveryProgramAndCommandAnswersHelpAndVersionAndUsageErrorsExitWithTwo)
-{
-    Sandbox sandbox;
-    // --help prints the usage and --version the program and its version; the rest are usage errors.
-    for (const char* line : {"quorvel-helper --help", "quorvel-helper --version", "quorvel --version", "quorvel bogus",
-                             "quorvel devices --help", "quorvel devices --version", "quorvel devices --all --bogus",
-                             "quorvel replay --help", "quorvel replay --version", "quorvel replay a -x",
-                             "quorvel watch --help", "quorvel watch --version", "quorvel watch --config",
-                             "quorvel status --help", "quorvel status --bogus", "quorvel doctor --version",
-                             "quorvel doctor extra", "quorvel config --help", "quorvel config tune --help",
-                             "quorvel config frobnicate", "quorvel config show --yaml", "quorvel config path extra",
-                             "quorvel config tune cornerZone x", "quorvel-shortcuts --version",
-                             "quorvel-shortcuts run --help", "quorvel-shortcuts list --version",
-                             "quorvel-shortcuts list extra"}) {
-        std::istringstream words(line);
-        std::string program, word;
-        std::vector<std::string> arguments;
-        for (words >> program; words >> word;) arguments.push_back(word);
-        auto run = sandbox.start(program, arguments);
-        const bool help = arguments.back() == "--help", version = arguments.back() == "--version";
-        EXPECT_EQ(run->waitForExit(), help || version ? 0 : 2) << line;
-        const std::string expected = help ? "Usage: [\\s\\S]*" : version ? program + " [0-9][^\n]*\n" : "";
-        EXPECT_TRUE(std::regex_match(run->output(), std::regex(expected))) << line << ": " << run->output();
-        EXPECT_TRUE(help || version || run->errors().find("Usage: ") != std::string::npos) << line;
-    }
 }
 
 }  // namespace
