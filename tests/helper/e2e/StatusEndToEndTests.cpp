@@ -69,7 +69,9 @@ TEST_F(StatusEndToEnd, EachGestureIsASignalFollowedAsALineStatusShowsItAndTheDoc
     const Json state = Json::parse(quorvel({"status", "--json"}, 0));
     EXPECT_EQ(state["lastGesture"], Json({{"corner", "topLeft"}, {"pattern", "doubleTap"}, {"time", second["time"]}}));
     EXPECT_EQ(state["gestureEventID"], second["gestureEventID"]);
-    EXPECT_NE(state["gestureEventID"], first["gestureEventID"]);
+    EXPECT_NE(state["gestureEventID"], first["gestureEventID"]);  // a fresh random (version 4) UUID each time
+    const std::regex version4("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}", std::regex::icase);
+    EXPECT_TRUE(std::regex_match(state["gestureEventID"].get<std::string>(), version4)) << state["gestureEventID"];
     EXPECT_GE(std::chrono::microseconds(second["time"].get<std::int64_t>()), before);
     EXPECT_EQ(state["touchpads"],
               Json::parse(R"([{"name": "Scripted Touchpad", "node": "/dev/input/event-scripted"}])"));

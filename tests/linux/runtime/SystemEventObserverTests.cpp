@@ -164,8 +164,8 @@ TEST(UeventClassification, DrmChangesAreDisplayChangesTouchpadEventNodesComingOr
         {{"change", "input", "/dev/input/event3", false}, std::nullopt},
         {{"add", "input", "/dev/input/event7", true}, SystemEvent::deviceChange},
         {{"remove", "input", "/dev/input/event7", true}, SystemEvent::deviceChange},
-        {{"add", "input", "", true}, std::nullopt},  // the same touchpad's other nodes, other devices and actions
-        {{"add", "input", "/dev/input/mouse2", true}, std::nullopt},
+        // The same touchpad's other nodes, other devices and actions.
+        {{"add", "input", "", true}, std::nullopt}, {{"add", "input", "/dev/input/mouse2", true}, std::nullopt},
         {{"add", "input", "/dev/input/event4", false}, std::nullopt},
         {{"change", "input", "/dev/input/event7", true}, std::nullopt},
     };
