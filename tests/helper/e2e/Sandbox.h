@@ -31,7 +31,6 @@ public:
     pid_t pid() const { return pid_; }
     std::string output() const { return readText(stem_.string() + ".out"); }
     std::string errors() const { return readText(stem_.string() + ".err"); }
-    bool isRunning() { return !reap(WNOHANG); }
     void sendSignal(int signal) const;
     // The exit status if it exited normally within `limit`.
     std::optional<int> waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
