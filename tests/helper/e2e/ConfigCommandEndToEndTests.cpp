@@ -13,12 +13,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TEST(ConfigEndToEnd, SetFromNothingWritesAFileThatShowCheckAndTheRunningAgentRead)
+// A running agent takes what `quorvel config set` writes from nothing; it logs an unusable file
+// once per content, with the file and the reason, and says when a file is in force again or gone.
+TEST(ConfigEndToEnd, SetFromNothingReachesTheRunningAgentWhichTellsOfEachUnusableFileOnce)
 {
     Sandbox sandbox;
     sandbox.addShortcut("hello");
     auto agent = sandbox.start("quorvel-helper");
     ASSERT_TRUE(eventually([&] { return sandbox.touchpadStarted(); })) << agent->errors();
+    const auto count = [&agent](const std::string& text) { return countOf(agent->errors(), text); };
+    const auto once = [&](const std::string& text) { return eventually([&] { return count(text) == 1; }); };
     const std::string file = sandbox.configurationFile().string();
     EXPECT_NE(sandbox.quorvel({"config", "check"}, 0).find("No configuration file at " + file), std::string::npos);
 
@@ -29,10 +33,24 @@ TEST(ConfigEndToEnd, SetFromNothingWritesAFileThatShowCheckAndTheRunningAgentRea
     EXPECT_TRUE(decodeConfiguration(sandbox.quorvel({"config", "show", "--json"}, 0)).ok());
     sandbox.quorvel({"config", "check"}, 0);
     sandbox.quorvel({"config", "init"}, 1);  // there is a file already
-
-    std::this_thread::sleep_for(600ms);  // the agent's next poll
+    std::this_thread::sleep_for(600ms);      // the agent's next poll
     sandbox.playScript();
     EXPECT_TRUE(eventually([&] { return sandbox.runsOf("hello") == 1; })) << agent->errors();
+    EXPECT_EQ(count("Configuration"), 0u);  // nothing to say about a usable file
+
+    const std::string unusable =
+        "error [Helper] Configuration file unusable, running with the default configuration: " + file;
+    sandbox.writeConfiguration("{\"isEnabled\": tru");
+    ASSERT_TRUE(once(unusable + ": not valid JSON: line 1, column 18")) << agent->errors();
+    std::this_thread::sleep_for(1200ms);  // polls that find the same bytes
+    EXPECT_EQ(count(unusable), 1u);
+    sandbox.writeConfiguration("[]");
+    ASSERT_TRUE(once(unusable + ": expected an object for the configuration, found array")) << agent->errors();
+    sandbox.writeConfiguration(configurationRunningShortcut("x"));
+    EXPECT_TRUE(once("info [Helper] Configuration file in force again: " + file + "\n"));
+    fs::remove(file);
+    EXPECT_TRUE(once("info [Helper] Configuration file gone, running with the default configuration: " + file + "\n"));
+    EXPECT_EQ(count(unusable), 2u) << agent->errors();
 }
 
 TEST(ConfigEndToEnd, AnUnusableFileIsRefusedUntilForceStartsAgainKeepingACopy)
@@ -63,32 +81,6 @@ TEST(ConfigEndToEnd, EditReplacesTheFileOnlyWithACopyThatPasses)
     EXPECT_EQ(readText(sandbox.configurationFile()), edited);
     for (const auto& entry : fs::directory_iterator(sandbox.supportFolder()))
         EXPECT_EQ(entry.path().filename().string().find("configuration-edit"), std::string::npos);
-}
-
-TEST(ConfigEndToEnd, TheAgentLogsAnUnusableFileOncePerContentWithFileAndReasonAndWhenItIsInForceAgainOrGone)
-{
-    Sandbox sandbox;
-    auto agent = sandbox.start("quorvel-helper");
-    const auto count = [&agent](const std::string& text) { return countOf(agent->errors(), text); };
-    const auto once = [&](const std::string& text) { return eventually([&] { return count(text) == 1; }); };
-    ASSERT_TRUE(once("Quorvel helper started")) << agent->errors();
-    EXPECT_EQ(count("Configuration"), 0u);  // no file, nothing to say
-
-    const std::string file = sandbox.configurationFile().string();
-    const std::string unusable =
-        "error [Helper] Configuration file unusable, running with the default configuration: " + file;
-    sandbox.writeConfiguration("{\"isEnabled\": tru");
-    ASSERT_TRUE(once(unusable + ": not valid JSON: line 1, column 18")) << agent->errors();
-    std::this_thread::sleep_for(1200ms);  // polls that find the same bytes
-    EXPECT_EQ(count(unusable), 1u);
-    sandbox.writeConfiguration("[]");
-    ASSERT_TRUE(once(unusable + ": expected an object for the configuration, found array")) << agent->errors();
-
-    sandbox.writeConfiguration(configurationRunningShortcut("x"));
-    EXPECT_TRUE(once("info [Helper] Configuration file in force again: " + file + "\n"));
-    fs::remove(file);
-    EXPECT_TRUE(once("info [Helper] Configuration file gone, running with the default configuration: " + file + "\n"));
-    EXPECT_EQ(count(unusable), 2u) << agent->errors();
 }
 
 }  // namespace

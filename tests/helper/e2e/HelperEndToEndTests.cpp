@@ -64,15 +64,24 @@ TEST(AgentEndToEnd, ASecondAgentEndsNormallyAndTheFirstLogsWhatHappensInOrder)
     EXPECT_EQ(sandbox.runsOf("a"), 0);
 }
 
-TEST(AgentEndToEnd, ALockFileThatCannotBeOpenedIsAFailureThatSaysWhatAndWhy)
+// Each ends with status 1, saying what failed and why, and claims no other agent.
+TEST(AgentEndToEnd, ALockFileOrFolderThatCannotBeUsedIsAFailureThatSaysWhatAndWhy)
 {
     Sandbox sandbox;
-    const fs::path lock = sandbox.supportFolder() / "helper.lock";
+    const fs::path lock = sandbox.supportFolder() / "helper.lock", file = sandbox.path("file");
     fs::create_directory(lock);
-    auto agent = sandbox.start("quorvel-helper");
-    EXPECT_EQ(agent->waitForExit(), 1);
-    EXPECT_EQ(agent->errors(),
-              "error [Helper] Could not open helper lock file " + lock.string() + ": Is a directory\n");
+    writeFile(file, "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "error [Helper] Could not open helper lock file " + lock.string() + ": Is a directory\n"},
+        {"XDG_CONFIG_HOME=" + file.string(),
+         "error [Helper] Could not create helper support directory: cannot create the folder " + file.string() +
+             ": Not a directory\n"},
+    };
+    for (const auto& [variable, said] : cases) {
+        auto agent = sandbox.start("quorvel-helper", {}, {variable});
+        EXPECT_EQ(agent->waitForExit(), 1);
+        EXPECT_EQ(agent->errors(), said);
+    }
 }
 
 TEST(AgentEndToEnd, WithoutReadableTouchpadsTheStartLineComesFirstThenWhatToDoAboutIt)

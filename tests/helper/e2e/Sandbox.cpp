@@ -89,11 +89,12 @@ std::unique_ptr<SandboxProcess> Sandbox::start(const std::string& executable, st
 {
     const auto program = path("bin/" + executable).string();
     const auto stem = path(executable + "-" + std::to_string(++started_)).string();
-    std::vector<std::string> variables{"PATH=/usr/bin:/bin", "HOME=" + path("home").string(),
+    // The test's own variables first: the first of two with one name counts.
+    std::vector<std::string> variables = environment;
+    variables.insert(variables.end(), {"PATH=/usr/bin:/bin", "HOME=" + path("home").string(),
                                        "XDG_CONFIG_HOME=" + path("config").string(),
                                        "XDG_RUNTIME_DIR=" + path("runtime").string(),
-                                       "QUORVEL_TEST_TOUCHPAD_DIR=" + path("touchpad").string()};
-    variables.insert(variables.end(), environment.begin(), environment.end());
+                                       "QUORVEL_TEST_TOUCHPAD_DIR=" + path("touchpad").string()});
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name)) variables.push_back(std::string(name) + "=" + value);
     }

@@ -62,7 +62,7 @@ public:
     int runsOf(const std::string& name) const;
     std::string shortcutOutput(const std::string& name) const { return readText(path("out/" + name)); }
 
-    // Runs bin/`executable` with no display or buses, plus `environment`; its output and
+    // Runs bin/`executable` with no display or buses, and `environment` before the sandbox's; its output and
     // errors are kept, or with `closedStandardStreams` it starts without descriptors 0 to 2.
     std::unique_ptr<SandboxProcess> start(const std::string& executable, std::vector<std::string> arguments = {},
                                           const std::vector<std::string>& environment = {},
