@@ -123,8 +123,7 @@ TEST(ReplayCommand, FailuresAreExplainedWithExitCodeOne)
          "control.events:1: not an evemu line: '\\x1b[2J\\x07" + std::string(55, 'x') + "...'\n"},
         {{file("single-touch.events", "N: pad\nB: 00 0b\nB: 01" + padded + " 20\nB: 03 03\n")},
          "the recorded touchpad reports no multitouch contacts (one position only), which the agent needs"},
-        {{large}, "is larger than 32 MiB"},
-        {{"/nonexistent/recording.events"}, "cannot read '/nonexistent/recording.events'"},
+        {{large}, "is larger than 32 MiB"}, {{"/nonexistent/x.events"}, "cannot read '/nonexistent/x.events'"},
         {{file("bad.events", "N: pad\nE: 0.1 0003\n")}, "bad.events:2: E: needs time, type, code and value"},
         {{data("recorded/bcm5974.three-finger-click.events")}, "protocol A"},
         {{data("recorded/SynPS2 Synaptics TouchPad.button-rpress.events")}, "no device description"},
@@ -153,12 +152,10 @@ TEST(ShortcutsTool, RunsOnlyAPlainNameOfAnExecutableOnlyTheUserCanChangeInTheirH
     for (const fs::path& made : {sandbox.supportFolder(), folder}) fs::permissions(made, fs::perms(0755));
     fs::permissions(folder / "Shared", fs::perms::group_write, fs::perm_options::add);
     // Name, exit status, and what the error output says.
+    const char* notAName = "a shortcut name must not";
     const std::tuple<const char*, int, const char*> cases[] = {
-        {"Say Hello", 0, ""},
-        {"../escape", 2, "a shortcut name must not"},
-        {"sub/inner", 2, "a shortcut name must not"},
-        {".hidden", 2, "a shortcut name must not"},
-        {"", 2, "a shortcut name must not"},
+        {"Say Hello", 0, ""}, {"../escape", 2, notAName}, {"sub/inner", 2, notAName}, {".hidden", 2, notAName},
+        {"", 2, notAName},
         {"Nothing", 1, "no shortcut named \"Nothing\""},
         {"Shared", 1, "Shared can be changed by other users; make it writable by you alone: chmod go-w"},
     };

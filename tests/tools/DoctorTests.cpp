@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/linux/desktop/WaylandGlobals.h"
 #include "tests/configuration/TestSupport.h"
@@ -46,9 +45,7 @@ TEST_F(Doctor, TheBridgesScanOfATestTreeFindsTheTouchpadsAndNoneOfThemCanBeRead)
     write(root / "dev/event5", "");                  // nothing known: not a touchpad
     const auto found = findTouchpads({root / "dev", root / "sys"});
     ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].node, (root / "dev/event3").string());
-    EXPECT_EQ(found[0].name, "Pad B");
-    EXPECT_FALSE(found[0].protocolAOnly);
+    EXPECT_EQ(found[0], (TouchpadFinding{(root / "dev/event3").string(), "Pad B", false, found[0].openError, false}));
     EXPECT_NE(found[0].openError, 0);
     EXPECT_TRUE(found[1].protocolAOnly);
     const Check check = touchpadCheck(found, {});
@@ -62,21 +59,17 @@ TEST_F(Doctor, TouchpadVerdictsSayWhyAndHowToMendIt)
     auto with = [&](int error, bool grabbed) {
         return TouchpadFinding{"/dev/input/event6", "Other", false, error, grabbed};
     };
-    const struct {
-        std::vector<TouchpadFinding> found;
-        std::vector<platform::TouchpadIdentity> agentReads;
-        Verdict verdict;
-        std::string says;
-    } cases[] = {  // (what the agent reads, the real doctor's test shows)
-        {{readable, with(EACCES, false)}, {}, Verdict::passed, "readable: Pad (/dev/input/event5)"},
-        {{}, {}, Verdict::failed, "quorvel devices --all"},
-        {{with(EACCES, false)}, {}, Verdict::failed, "sudo usermod -aG input"},
-        {{with(0, true)}, {}, Verdict::failed, "synclient GrabEventDevice=0"},
+    // What the agent reads passes first: the real doctor's test shows it.
+    const std::tuple<std::vector<TouchpadFinding>, Verdict, std::string> cases[] = {
+        {{readable, with(EACCES, false)}, Verdict::passed, "readable: Pad (/dev/input/event5)"},
+        {{}, Verdict::failed, "quorvel devices --all"},
+        {{with(EACCES, false)}, Verdict::failed, "sudo usermod -aG input"},
+        {{with(0, true)}, Verdict::failed, "synclient GrabEventDevice=0"},
     };
-    for (const auto& c : cases) {
-        const Check check = touchpadCheck(c.found, c.agentReads);
-        EXPECT_EQ(check.verdict, c.verdict) << c.says;
-        EXPECT_NE((check.detail + check.fix).find(c.says), std::string::npos) << check.detail << check.fix;
+    for (const auto& [found, verdict, says] : cases) {
+        const Check check = touchpadCheck(found, {});
+        EXPECT_EQ(check.verdict, verdict) << says;
+        EXPECT_NE((check.detail + check.fix).find(says), std::string::npos) << check.detail << check.fix;
         EXPECT_TRUE(check.neededByEveryAction);
     }
 }

@@ -7,8 +7,10 @@
 #include <sys/types.h>
 
 #include <memory>
+#include <random>
 #include <string>
 
+#include "platform/Pasteboard.h"
 #include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::testing {
@@ -36,6 +38,16 @@ std::string takeFile(GMainContext* context, const std::string& path);
 // What `command` prints, run by the shell in the background while `context` runs: the other end
 // of a clipboard transfer may be this very process.
 std::string outputOf(GMainContext* context, const std::string& command);
+
+// Clipboard data: text as bytes, and `size` bytes of noise.
+inline platform::Bytes bytes(const std::string& text) { return {text.begin(), text.end()}; }
+inline platform::Bytes randomBytes(std::size_t size, unsigned seed)
+{
+    platform::Bytes data(size);
+    std::mt19937 random(seed);
+    for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
+    return data;
+}
 
 // A suite on one Xvfb, with a fresh main context for every test.
 class XvfbTest : public ::testing::Test {

@@ -12,7 +12,6 @@
 #include <array>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "platform/linux/desktop/WaylandClipboard.h"
@@ -41,15 +40,8 @@ struct XdgTree : testing::TemporaryXdgTree {
 };
 const XdgTree tree;
 
-Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-Bytes randomBytes(std::size_t size, unsigned seed)
-{
-    Bytes data(size);
-    std::mt19937 random(seed);
-    for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
-    return data;
-}
+using testing::bytes;
+using testing::randomBytes;
 
 RunningApplication application(const std::string& id) { return RunningApplication{id}; }
 

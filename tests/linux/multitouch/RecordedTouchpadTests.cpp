@@ -142,19 +142,14 @@ TEST(RecordedTouchpads, ClassificationReadsProtocolBPadsOnly)
     tablet.setEventCode(EV_KEY, BTN_TOOL_PEN);
     const auto cypress = load(cypressThree).description.value();
     EXPECT_FALSE(cypress.hasProperty(INPUT_PROP_POINTER)) << "a touchpad without the pointer property";
+    const auto appleProtocolA = load("recorded/bcm5974.three-finger-click.events");
+    using enum DeviceKind;
     const std::pair<DeviceDescription, DeviceKind> cases[] = {
-        {pad, DeviceKind::touchpad},
-        {load(hp).description.value(), DeviceKind::touchpad},
-        {load(alpsDoubleTap).description.value(), DeviceKind::touchpad},
-        {cypress, DeviceKind::touchpad},
-        {screen, DeviceKind::directInput},
-        {mouse, DeviceKind::notTouchpad},
-        {tablet, DeviceKind::notTouchpad},
-        {load("recorded/bcm5974.three-finger-click.events").description.value(), DeviceKind::protocolAOnly},
+        {pad, touchpad}, {load(hp).description.value(), touchpad}, {load(alpsDoubleTap).description.value(), touchpad},
+        {cypress, touchpad}, {screen, directInput}, {mouse, notTouchpad}, {tablet, notTouchpad},
+        {appleProtocolA.description.value(), protocolAOnly},
     };
     for (const auto& [description, kind] : cases) EXPECT_EQ(classifyDevice(description), kind) << description.name;
-
-    const auto appleProtocolA = load("recorded/bcm5974.three-finger-click.events");
     EXPECT_TRUE(std::holds_alternative<std::string>(decodeRecording(*appleProtocolA.description, appleProtocolA.events)));
 }
 
