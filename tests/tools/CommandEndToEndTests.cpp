@@ -44,7 +44,9 @@ TEST(CommandLine, EveryProgramAndCommandAnswersHelpAndVersionAndUsageErrorsExitW
     }
 }
 
-TEST(WatchLive, PrintsTrackedTouchesAndDeliversDoubleTapsAtOnceWithoutATripleTapAction)
+// Live, the touches it tracks and the gestures as the agent would deliver them; without a readable
+// touchpad, where to look.
+TEST(WatchCommand, PrintsTrackedTouchesAndDoubleTapsAtOnceOrWhyNoTouchpadCanBeRead)
 {
     Sandbox sandbox;
     sandbox.writeConfiguration(configurationRunningShortcut("never-run"));
@@ -70,11 +72,7 @@ TEST(WatchLive, PrintsTrackedTouchesAndDeliversDoubleTapsAtOnceWithoutATripleTap
 
     watch->sendSignal(SIGINT);
     EXPECT_EQ(watch->waitForExit(), 0) << watch->errors();
-}
 
-TEST(WatchStart, NoDeviceBecauseTouchpadsCannotBeReadPointsToTheDevicesCommandAndTheUdevRule)
-{
-    Sandbox sandbox;
     const std::string said =
         sandbox.quorvel({"watch"}, 1, {"QUORVEL_TEST_BRIDGE_DEVICES=0", "QUORVEL_TEST_BRIDGE_UNREADABLE=2"});
     for (const char* part : {"No multitouch devices found\n", "`quorvel devices`", "udev rule",
@@ -92,20 +90,18 @@ std::string data(const char* name)
     return path.string();
 }
 
-TEST(ReplayCommand, PrintsOneLinePerGestureWithSecondsFromTheFirstEvent)
+TEST(ReplayCommand, PrintsOneLinePerGestureWithSecondsFromTheFirstEventElseExplainsWithStatusOne)
 {
     Sandbox sandbox;
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<const char*, const char*> recordings[] = {
         {"derived/alps-double-tap.top-left.events", "gesture topLeft doubleTap 0.222\n"},
         {"derived/alps-double-tap.bottom-right.events", "gesture bottomRight doubleTap 0.222\n"},
         {"recorded/AlpsPS2 ALPS GlidePoint.double-tap.events", ""},
     };
-    for (const auto& [recording, output] : cases) EXPECT_EQ(sandbox.quorvel({"replay", data(recording)}, 0), output);
-}
+    for (const auto& [recording, output] : recordings)
+        EXPECT_EQ(sandbox.quorvel({"replay", data(recording)}, 0), output);
 
-TEST(ReplayCommand, FailuresAreExplainedWithExitCodeOne)
-{
-    Sandbox sandbox;
+    // What it cannot replay it explains, with status 1.
     const auto file = [&](const char* name, const std::string& content) {
         writeFile(sandbox.path(name), content);
         return sandbox.path(name).string();

@@ -53,11 +53,24 @@ TEST(ConfigEndToEnd, SetFromNothingReachesTheRunningAgentWhichTellsOfEachUnusabl
     EXPECT_EQ(count(unusable), 2u) << agent->errors();
 }
 
-TEST(ConfigEndToEnd, AnUnusableFileIsRefusedUntilForceStartsAgainKeepingACopy)
+// Edit replaces the file only with a copy that passes; a file that does not pass is refused until
+// --force starts again from the default, keeping a copy.
+TEST(ConfigEndToEnd, EditKeepsOnlyACopyThatPassesAndAnUnusableFileIsRefusedUntilForce)
 {
     Sandbox sandbox;
-    const std::string broken = documentWithKind(R"({"runShortcat": {"name": "x"}})");
     const fs::path file = sandbox.configurationFile();
+    sandbox.quorvel({"config", "init"}, 0);
+    sandbox.quorvel({"config", "edit"}, 0, {"EDITOR=sed -i s/0.45/0.5/"});
+    const std::string edited = readText(file);
+    EXPECT_EQ(decodeConfiguration(edited).value().recognizer.doubleTapWindow, 0.5);
+    // $VISUAL comes first; with no answer to "edit again?" the failing copy is discarded.
+    const std::string said = sandbox.quorvel({"config", "edit"}, 1, {"VISUAL=sed -i s/true/tru/", "EDITOR=false"});
+    EXPECT_NE(said.find("not valid JSON: line 2"), std::string::npos) << said;
+    EXPECT_EQ(readText(file), edited);
+    for (const auto& entry : fs::directory_iterator(sandbox.supportFolder()))
+        EXPECT_EQ(entry.path().filename().string().find("configuration-edit"), std::string::npos);
+
+    const std::string broken = documentWithKind(R"({"runShortcat": {"name": "x"}})");
     sandbox.writeConfiguration(broken);
     EXPECT_NE(sandbox.quorvel({"config", "check"}, 1).find("\"runShortcat\" is not an action kind; the kinds are "
                                                            "openApp"), std::string::npos);
@@ -66,21 +79,6 @@ TEST(ConfigEndToEnd, AnUnusableFileIsRefusedUntilForceStartsAgainKeepingACopy)
     sandbox.quorvel({"config", "tune", "cornerZone", "0.2", "--force"}, 0);
     EXPECT_EQ(readText(file.string() + ".unusable"), broken);
     EXPECT_EQ(decodeConfiguration(readText(file)).value().recognizer.cornerZone, 0.2);
-}
-
-TEST(ConfigEndToEnd, EditReplacesTheFileOnlyWithACopyThatPasses)
-{
-    Sandbox sandbox;
-    sandbox.quorvel({"config", "init"}, 0);
-    sandbox.quorvel({"config", "edit"}, 0, {"EDITOR=sed -i s/0.45/0.5/"});
-    const std::string edited = readText(sandbox.configurationFile());
-    EXPECT_EQ(decodeConfiguration(edited).value().recognizer.doubleTapWindow, 0.5);
-    // $VISUAL comes first; with no answer to "edit again?" the failing copy is discarded.
-    const std::string said = sandbox.quorvel({"config", "edit"}, 1, {"VISUAL=sed -i s/true/tru/", "EDITOR=false"});
-    EXPECT_NE(said.find("not valid JSON: line 2"), std::string::npos) << said;
-    EXPECT_EQ(readText(sandbox.configurationFile()), edited);
-    for (const auto& entry : fs::directory_iterator(sandbox.supportFolder()))
-        EXPECT_EQ(entry.path().filename().string().find("configuration-edit"), std::string::npos);
 }
 
 }  // namespace
