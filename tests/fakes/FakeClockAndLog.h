@@ -27,7 +27,7 @@ struct LogRecord {
     friend bool operator==(const LogRecord&, const LogRecord&) = default;
 };
 
-class CapturingLog final : public platform::LogSink {
+class CapturingLog : public platform::LogSink {
 public:
     void write(platform::LogLevel level, std::string_view subsystem, std::string_view category,
                std::string_view format, std::string_view message) override

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "platform/linux/desktop/WaylandClipboard.h"
@@ -70,8 +69,7 @@ protected:
     void copy(const std::string& arguments, const Bytes& data = {})
     {
         const std::string file = compositor->directory + "/copied";
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                    static_cast<std::streamsize>(data.size()));
+        testing::writeFile(file, std::string(data.begin(), data.end()));
         const std::string command = compositor->environment() + " wl-copy " + arguments + " <" + file;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }

@@ -27,9 +27,8 @@ KeyTransition u(std::uint16_t code) { return {code, false}; }
 Events written(const T& transitions)
 {
     Events events;
-    for (const auto& [code, pressed] : transitions) {
+    for (const auto& [code, pressed] : transitions)
         events.insert(events.end(), {{EV_KEY, code, pressed}, {EV_SYN, SYN_REPORT, 0}});
-    }
     return events;
 }
 
