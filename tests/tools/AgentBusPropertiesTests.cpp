@@ -27,15 +27,13 @@ TEST(AgentBusProperties, EveryPropertySurvivesTheTripAndNamesThatAreNotUtf8AreRe
 
 TEST(AgentBusProperties, AChangeAnnouncesOnlyThePropertiesThatChanged)
 {
-    platform::AgentStatus before, after;
-    EXPECT_EQ(changedAgentProperties(before, after), nullptr);
-    after.actionsSuppressed = true;
-    after.touchpads = {{"Pad", "/dev/input/event5"}};
-    const GVariantPtr changes = changedAgentProperties(before, after);
+    platform::AgentStatus paused;
+    EXPECT_EQ(changedAgentProperties(paused, paused), nullptr);
+    paused.actionsSuppressed = true;
+    const GVariantPtr changes = changedAgentProperties({}, paused);
     ASSERT_NE(changes, nullptr);
-    EXPECT_EQ(g_variant_n_children(changes.get()), 2u);
+    EXPECT_EQ(g_variant_n_children(changes.get()), 1u);
     EXPECT_TRUE(g_variant_lookup(changes.get(), "ActionsSuppressed", "b", nullptr));
-    EXPECT_NE(GVariantPtr(g_variant_lookup_value(changes.get(), "Touchpads", G_VARIANT_TYPE("a(ss)"))), nullptr);
 }
 
 }  // namespace

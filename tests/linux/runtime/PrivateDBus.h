@@ -98,13 +98,16 @@ struct PrivateBus {
         }
     }
 
-    void call(const char* destination, const char* path, const char* interface, const char* method, GVariant* parameters)
+    // The reply, or null after a failure that fails the test.
+    GVariantPtr call(const char* destination, const char* path, const char* interface, const char* method,
+                     GVariant* parameters)
     {
         GError* error = nullptr;
         GVariantPtr reply(g_dbus_connection_call_sync(connection.get(), destination, path, interface, method, parameters,
                                                       nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, &error));
         EXPECT_EQ(error, nullptr) << method << ": " << (error ? error->message : "");
         GErrorPtr owned(error);
+        return reply;
     }
 
     // Has the mock owning `name` change one property, or emit one signal with one argument.
