@@ -63,14 +63,21 @@ protected:
     std::unique_ptr<HelperRunner> runner;
 };
 
-TEST_F(HelperRunnerTest, FollowsTheFileFromAbsentToCreatedToDeletedAndBroken)
+// From a switched-off file through absent, created, broken and switched off again: the
+// configuration in force each time, and the monitor running exactly while corner taps are on.
+TEST_F(HelperRunnerTest, FollowsTheFileAndRunsTheMonitorOnlyWhileCornerTapsAreOn)
 {
+    home.write("configuration.json", configuration(false));
     startRunner();
-    EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
-    EXPECT_FALSE(runner->configurationData().has_value());
-    EXPECT_TRUE(monitorRunning());
+    EXPECT_FALSE(monitorRunning());
+    EXPECT_EQ(runner->monitor().statusMessage().get(), "Not started");
     EXPECT_EQ(fakes.log.messages().front(), "Quorvel helper started");
 
+    home.remove("configuration.json");
+    fakes.mainQueue.advance(0.5);
+    EXPECT_FALSE(runner->configurationData().has_value());
+    EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
+    EXPECT_TRUE(monitorRunning());
     fakes.mainQueue.advance(2.0);  // polls of an absent file change nothing
     EXPECT_FALSE(runner->configurationData().has_value());
 
@@ -79,17 +86,15 @@ TEST_F(HelperRunnerTest, FollowsTheFileFromAbsentToCreatedToDeletedAndBroken)
     ASSERT_TRUE(runner->configurationData().has_value());
     EXPECT_TRUE(runner->configuration().assignment(TrackpadCorner::topLeft).doubleTap.has_value());
 
-    home.remove("configuration.json");
-    fakes.mainQueue.advance(0.5);
-    EXPECT_FALSE(runner->configurationData().has_value());
-    EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
-
-    home.write("configuration.json", configuration(true));
-    fakes.mainQueue.advance(0.5);
     home.write("configuration.json", "{ not json");
     fakes.mainQueue.advance(0.5);
     EXPECT_EQ(runner->configuration(), AppConfiguration::defaultConfiguration());
     EXPECT_TRUE(monitorRunning());
+
+    home.write("configuration.json", configuration(false));
+    fakes.mainQueue.advance(0.5);
+    EXPECT_FALSE(monitorRunning());
+    EXPECT_EQ(runner->monitor().statusMessage().get(), "Stopped");
 }
 
 TEST_F(HelperRunnerTest, ChangedBytesReapplyTheConfigurationIdenticalBytesDoNot)
@@ -111,23 +116,6 @@ TEST_F(HelperRunnerTest, ChangedBytesReapplyTheConfigurationIdenticalBytesDoNot)
     home.write("configuration.json", file + " ");
     fakes.mainQueue.advance(1.0);  // poll at 2.5 reloads before the release at 2.65
     EXPECT_EQ(launches(), Launches{shortcut("double")});
-}
-
-TEST_F(HelperRunnerTest, DisablingStopsTheMonitorAndEnablingStartsItAgain)
-{
-    home.write("configuration.json", configuration(false));
-    startRunner();
-    EXPECT_FALSE(monitorRunning());
-    EXPECT_EQ(runner->monitor().statusMessage().get(), "Not started");
-
-    home.write("configuration.json", configuration(true));
-    fakes.mainQueue.advance(0.5);
-    EXPECT_TRUE(monitorRunning());
-
-    home.write("configuration.json", configuration(false) + "\n");
-    fakes.mainQueue.advance(0.5);
-    EXPECT_FALSE(monitorRunning());
-    EXPECT_EQ(runner->monitor().statusMessage().get(), "Stopped");
 }
 
 // Taps of 50 ms at the given times: the shortcuts run by the end of the last tap, and a second later.
