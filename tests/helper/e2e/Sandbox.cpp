@@ -43,8 +43,6 @@ bool SandboxProcess::reap(int options)
     return exited_;
 }
 
-void SandboxProcess::sendSignal(int signal) const { ::kill(pid_, signal); }
-
 std::optional<int> SandboxProcess::waitForExit(std::chrono::milliseconds limit)
 {
     if (!eventually([this] { return reap(WNOHANG); }, limit) || !WIFEXITED(status_)) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -31,7 +32,7 @@ public:
     pid_t pid() const { return pid_; }
     std::string output() const { return readText(stem_.string() + ".out"); }
     std::string errors() const { return readText(stem_.string() + ".err"); }
-    void sendSignal(int signal) const;
+    void sendSignal(int signal) const { ::kill(pid_, signal); }
     // The exit status if it exited normally within `limit`.
     std::optional<int> waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
 

@@ -64,10 +64,6 @@ protected:
     }
     // What the last launched entry wrote; GIO reaps its children on the default context.
     static std::string launched(const char* file = "/launched") { return takeFile(nullptr, tree.root + file); }
-    std::string clipboardText(const std::string& displayEnvironment, const char* reader)
-    {
-        return outputOf(context, displayEnvironment + " " + reader);
-    }
 
     linux_backend::DesktopServices desktop;
     FakeActionServices fakes;  // trusted; the desktop's services replace the workspace and the clipboard
@@ -93,19 +89,18 @@ TEST_F(DesktopActionsTest, SnippetIsPastedWithCtrlVThenTheOtherOwnersClipboardCo
 {
     // xclip owns the clipboard until it loses it to the snippet.
     const auto before = desktop.pasteboard->changeCount();
-    const std::string x11 = server->environment();
-    const char* owner = "sh -c 'printf \"copied before\" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &'";
-    EXPECT_EQ(clipboardText(x11, owner), "");
+    const auto xclip = [&](const std::string& how) { return outputOf(context, server->environment() + " " + how); };
+    EXPECT_EQ(xclip("sh -c 'printf \"copied before\" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &'"), "");
     ASSERT_TRUE(iterateUntil(context, [&] { return desktop.pasteboard->changeCount() > before; }));
 
     run(Kind::TextSnippet{"Kind regards,\nQ \xE2\x9C\x93"});
-    EXPECT_EQ(clipboardText(x11, "xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
+    EXPECT_EQ(xclip("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
 
     // (The paste chord posted, and the keys the virtual keyboard types for it, have tests of their own.)
     fakes.mainQueue.advance(0.79);
-    EXPECT_EQ(clipboardText(x11, "xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
+    EXPECT_EQ(xclip("xclip -o -selection clipboard"), "Kind regards,\nQ \xE2\x9C\x93");
     fakes.mainQueue.advance(0.01);
-    EXPECT_EQ(clipboardText(x11, "xclip -o -selection clipboard"), "copied before");
+    EXPECT_EQ(xclip("xclip -o -selection clipboard"), "copied before");
     EXPECT_EQ(fakes.alertSound.beeps, 0);
 }
 
@@ -122,7 +117,7 @@ TEST_F(DesktopActionsTest, OnAWlrootsCompositorTheClipboardAndTheFrontApplicatio
 
     // The snippet's steps on this clipboard are the Wayland session tests'; the whole run is on X11 above.
     ASSERT_TRUE(desktop.pasteboard->setPlainText("Kind regards,\nQ"));
-    EXPECT_EQ(clipboardText(wayland, "wl-paste -n"), "Kind regards,\nQ");
+    EXPECT_EQ(outputOf(context, wayland + " wl-paste -n"), "Kind regards,\nQ");
 
     const auto windows = WaylandTestWindows::connect(context, compositor->displayName);
     ASSERT_NE(windows, nullptr);
