@@ -124,7 +124,7 @@ TEST_F(ConfigEditing, EditsKeepEverythingElseOfThePersonsDocumentInItsOrderAndUn
 
     // Back again: the switch, the action, the tuning.
     for (const Words& words : {Words{"enable"}, Words{"enable", "topRight", "tripleTap"}, Words{"tune", "--reset"}})
-        text = run(words, text).text;
+        text = run(words, text).second;
     const auto configuration = decodeConfiguration(text).value();
     EXPECT_TRUE(configuration.isEnabled && configuration.assignments[0].tripleTap->isEnabled);
     EXPECT_EQ(configuration.recognizer, AppConfiguration::defaultConfiguration().recognizer);
