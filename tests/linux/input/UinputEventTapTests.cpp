@@ -37,9 +37,9 @@ constexpr auto at = platform::EventTapLocation::hidEventTap;
 
 struct Rig {
     bool post(const platform::KeyboardEvent& event) { return tap.postKeyboardEvent(hid, at, event); }
-    bool media(std::int64_t keyType, std::int64_t state)
+    bool media(std::int64_t type, std::int64_t state)
     {
-        return tap.postSystemDefinedEvent(at, {.data1 = keyType * 65536 + state * 256});
+        return tap.postSystemDefinedEvent(at, {.data1 = type * 65536 + state * 256});
     }
     testing::RecordingKeyboardFactory factory;
     VirtualKeyboardSlot slot{factory};

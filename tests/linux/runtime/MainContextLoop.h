@@ -31,10 +31,6 @@ inline bool iterateUntil(const std::function<bool()>& done)
 }
 
 // Runs whatever is ready now, without waiting.
-inline void iterateReady()
-{
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
+inline void iterateReady() { while (g_main_context_iteration(nullptr, FALSE)) {} }
 
 }  // namespace quorvel::testing
