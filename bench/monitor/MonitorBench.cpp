@@ -7,6 +7,7 @@
 
 #include "helper/monitor/AppContactRouting.h"
 #include "helper/monitor/TrackpadMonitorService.h"
+#include "platform/WallClock.h"
 #include "tests/fakes/FakeClockAndLog.h"
 #include "tests/fakes/FakeMultitouchFramework.h"
 #include "tests/fakes/FakeSystemEvents.h"
@@ -38,6 +39,11 @@ public:
     std::unique_ptr<platform::RepeatingTimer> scheduleRepeating(double, platform::Task) override { return nullptr; }
 };
 
+class FixedWallClock final : public platform::WallClock {
+public:
+    double now() const override { return 1'700'000'000.0; }
+};
+
 void BM_ContactCallback(benchmark::State& state)
 {
     const auto count = static_cast<std::int32_t>(state.range(0));
@@ -60,7 +66,7 @@ BENCHMARK(BM_ContactCallback)->Arg(1)->Arg(5)->Arg(10);
 void BM_IngestWhileDoubleTapHeld(benchmark::State& state)
 {
     ImmediateQueue queue;
-    testing::FakeWallClock clock;
+    FixedWallClock clock;
     testing::CapturingLog log;
     testing::SequentialUuidSource uuids;
     testing::FakeSystemEvents events;

@@ -4,19 +4,8 @@
 #include <vector>
 
 #include "platform/Log.h"
-#include "platform/WallClock.h"
 
 namespace quorvel::testing {
-
-class FakeWallClock final : public platform::WallClock {
-public:
-    double now() const override { return now_; }
-    void set(double seconds) { now_ = seconds; }
-    void advance(double seconds) { now_ += seconds; }
-
-private:
-    double now_ = 1'700'000'000.0;
-};
 
 struct LogRecord {
     platform::LogLevel level;
@@ -27,7 +16,7 @@ struct LogRecord {
     friend bool operator==(const LogRecord&, const LogRecord&) = default;
 };
 
-class CapturingLog final : public platform::LogSink {
+class CapturingLog : public platform::LogSink {
 public:
     void write(platform::LogLevel level, std::string_view subsystem, std::string_view category,
                std::string_view format, std::string_view message) override

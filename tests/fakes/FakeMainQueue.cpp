@@ -85,17 +85,12 @@ bool FakeMainQueue::runOneDue(double until)
     return true;
 }
 
-void FakeMainQueue::drain()
-{
-    while (runOneDue(now_)) {
-    }
-}
+void FakeMainQueue::drain() { while (runOneDue(now_)) {} }
 
 void FakeMainQueue::advance(double seconds)
 {
     const double until = now_ + seconds;
-    while (runOneDue(until)) {
-    }
+    while (runOneDue(until)) {}
     now_ = until;
 }
 

@@ -48,18 +48,16 @@ inline bool loaded(const char* path)
 
 // Log lines, and their messages with the virtual time (to the millisecond) they were written at.
 using TimedLines = std::vector<std::pair<double, std::string>>;
-struct TimedLog final : platform::LogSink {
+struct TimedLog final : CapturingLog {
     explicit TimedLog(const FakeMainQueue& q) : queue(q) {}
     void write(platform::LogLevel level, std::string_view subsystem, std::string_view category,
                std::string_view format, std::string_view message) override
     {
         timed.emplace_back(std::round(queue.now() * 1000) / 1000, message);
-        records.push_back({level, std::string(subsystem), std::string(category), std::string(format),
-                           std::string(message)});
+        CapturingLog::write(level, subsystem, category, format, message);
     }
     const FakeMainQueue& queue;
     TimedLines timed;
-    std::vector<LogRecord> records;
 };
 
 // Every platform service on virtual time, and a monitor on them whose deliveries are recorded.

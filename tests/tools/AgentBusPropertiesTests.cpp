@@ -1,6 +1,7 @@
 // The agent's state as bus properties and back, as `quorvel status` reads it: every property
 // survives the trip, text that is not UTF-8 is repaired rather than refused, and a change
-// announces only what changed.
+// announces only what changed. (The values of single properties, as GetAll gives them, the
+// real status's tests read.)
 #include <gtest/gtest.h>
 
 #include "platform/linux/bus/AgentBusProperties.h"
@@ -8,45 +9,31 @@
 namespace quorvel::linux_backend {
 namespace {
 
-const char* const names[] = {"IsRunning",           "StatusMessage",        "LastGesture",
-                             "GestureEventID",      "ConfigurationFile",    "ConfigurationInForce",
-                             "ConfigurationProblem", "Touchpads",           "ActionsSuppressed"};
-
-GVariantPtr allProperties(const platform::AgentStatus& status)
-{
-    GVariantBuilder all;
-    g_variant_builder_init(&all, G_VARIANT_TYPE("a{sv}"));
-    for (const char* name : names) g_variant_builder_add(&all, "{sv}", name, agentPropertyValue(status, name));
-    return GVariantPtr(g_variant_ref_sink(g_variant_builder_end(&all)));
-}
-
 TEST(AgentBusProperties, EveryPropertySurvivesTheTripAndNamesThatAreNotUtf8AreRepaired)
 {
     platform::AgentStatus sent{true, "Top Left Double Tap",
                                platform::PublishedGesture{"topLeft", "doubleTap", 1736085802123456},
                                "8D5525D9-46D5-40F6-B278-E4E835F16A58", "/home/ada/.config/Quorvel/configuration.json",
-                               "file", "", {{"Pad\xff", "/dev/input/event5"}}, true};
+                               "file", "why", {{"Pad\xff", "/dev/input/event5"}}, true};
+    // Every property differs from the defaults: the change there and back announces them all.
     platform::AgentStatus received;
-    readAgentProperties(allProperties(sent).get(), received);
+    readAgentProperties(changedAgentProperties({}, sent).get(), received);
+    const platform::AgentStatus readBack = received;
+    readAgentProperties(changedAgentProperties(sent, {}).get(), received);  // no gesture reads back as none
     sent.touchpads[0].name = "Pad\uFFFD";
-    EXPECT_EQ(received, sent);
-
-    platform::AgentStatus none;  // no gesture yet reads back as none
-    readAgentProperties(allProperties({}).get(), none);
-    EXPECT_EQ(none, platform::AgentStatus{});
+    EXPECT_EQ(readBack, sent);
+    EXPECT_EQ(received, platform::AgentStatus{});
 }
 
 TEST(AgentBusProperties, AChangeAnnouncesOnlyThePropertiesThatChanged)
 {
-    platform::AgentStatus before, after;
-    EXPECT_EQ(changedAgentProperties(before, after), nullptr);
-    after.actionsSuppressed = true;
-    after.touchpads = {{"Pad", "/dev/input/event5"}};
-    const GVariantPtr changes = changedAgentProperties(before, after);
+    platform::AgentStatus paused;
+    EXPECT_EQ(changedAgentProperties(paused, paused), nullptr);
+    paused.actionsSuppressed = true;
+    const GVariantPtr changes = changedAgentProperties({}, paused);
     ASSERT_NE(changes, nullptr);
-    EXPECT_EQ(g_variant_n_children(changes.get()), 2u);
+    EXPECT_EQ(g_variant_n_children(changes.get()), 1u);
     EXPECT_TRUE(g_variant_lookup(changes.get(), "ActionsSuppressed", "b", nullptr));
-    EXPECT_NE(GVariantPtr(g_variant_lookup_value(changes.get(), "Touchpads", G_VARIANT_TYPE("a(ss)"))), nullptr);
 }
 
 }  // namespace

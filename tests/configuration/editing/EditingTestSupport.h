@@ -35,11 +35,8 @@ struct EditingMachine {
         lookups = std::make_unique<editing::MachineLookups>(bundles, workspace, directory.path / "shortcuts");
     }
 
-    // `quorvel config WORDS` on a file holding `before` (none: no file); `text` is the file after.
-    struct Run {
-        editing::EditOutcome outcome;
-        std::string text;
-    };
+    // `quorvel config WORDS` on a file holding `before` (none: no file): the outcome, and the file after.
+    using Run = std::pair<editing::EditOutcome, std::string>;
     Run run(const std::vector<std::string>& words, const std::optional<std::string>& before = std::nullopt)
     {
         const auto command = editing::parseConfigCommand(words);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <sys/types.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -9,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/configuration/TestSupport.h"
 
 namespace quorvel::testing {
 
@@ -26,10 +30,9 @@ public:
     SandboxProcess& operator=(const SandboxProcess&) = delete;
 
     pid_t pid() const { return pid_; }
-    std::string output() const;
-    std::string errors() const;
-    bool isRunning();
-    void sendSignal(int signal) const;
+    std::string output() const { return readText(stem_.string() + ".out"); }
+    std::string errors() const { return readText(stem_.string() + ".err"); }
+    void sendSignal(int signal) const { ::kill(pid_, signal); }
     // The exit status if it exited normally within `limit`.
     std::optional<int> waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
 
@@ -48,39 +51,42 @@ private:
 class Sandbox {
 public:
     Sandbox();
-    ~Sandbox();
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
 
-    std::filesystem::path configurationFile() const { return root_ / "config/Quorvel/configuration.json"; }
+    std::filesystem::path path(const std::string& relative) const { return directory_.path / relative; }
+    std::filesystem::path supportFolder() const { return path("config/Quorvel"); }
+    std::filesystem::path configurationFile() const { return supportFolder() / "configuration.json"; }
     // Replaces the configuration in one step, so the agent never reads half a file.
     void writeConfiguration(const std::string& json) const;
     // A shortcut that appends a line to its own output file each time it runs, then runs the
     // shell commands `then` (with $OUT naming that file).
     void addShortcut(const std::string& name, const std::string& then = "") const;
     int runsOf(const std::string& name) const;
-    std::string shortcutOutput(const std::string& name) const;
+    std::string shortcutOutput(const std::string& name) const { return readText(path("out/" + name)); }
 
-    // Runs bin/`executable` with no display or buses, plus `environment`; its output and
+    // Runs bin/`executable` with no display or buses, and `environment` before the sandbox's; its output and
     // errors are kept, or with `closedStandardStreams` it starts without descriptors 0 to 2.
     std::unique_ptr<SandboxProcess> start(const std::string& executable, std::vector<std::string> arguments = {},
                                           const std::vector<std::string>& environment = {},
                                           bool closedStandardStreams = false);
+    // Runs bin/quorvel to its end, expecting exit `status`: its output and errors together.
+    std::string quorvel(const std::vector<std::string>& arguments, int status,
+                        const std::vector<std::string>& environment = {});
+    // The agent, once its touchpad started, running on a top-left double tap the shortcut made
+    // by addShortcut(shortcut, then).
+    std::unique_ptr<SandboxProcess> startAgentRunning(const std::string& shortcut, const std::string& then = "",
+                                                      const std::vector<std::string>& environment = {});
 
-    bool touchpadStarted() const { return std::filesystem::exists(root_ / "touchpad/started"); }
+    bool touchpadStarted() const { return std::filesystem::exists(path("touchpad/started")); }
     // Has the touchpad play its script once more (see ScriptedTouchpad.cpp).
-    void playScript();
+    void playScript() { writeFile(path("touchpad/play-" + std::to_string(++plays_)), "play\n"); }
 
 private:
-    std::filesystem::path root_;
+    TemporaryDirectory directory_;
     int started_ = 0;
     int plays_ = 0;
 };
 
-// Runs the action of kind `kindJson` (e.g. {"mute": {}}) on a double tap in the top-left
-// corner; no triple tap anywhere.
-std::string configurationRunning(const std::string& kindJson);
-// Runs the shortcut `name` that way.
+// Runs the shortcut `name` on a double tap in the top-left corner (see documentWithKind).
 std::string configurationRunningShortcut(const std::string& name);
 
 }  // namespace quorvel::testing

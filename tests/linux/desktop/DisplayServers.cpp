@@ -126,20 +126,6 @@ std::unique_ptr<DisplayServer> startHeadlessSway(std::string& whyNot)
     return server;
 }
 
-bool iterateUntil(GMainContext* context, const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    // A short timer keeps a blocking iteration from outliving the deadline, and checks `done` for
-    // conditions outside the context (a file another process writes).
-    GSource* tick = g_timeout_source_new(10);
-    g_source_set_callback(tick, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr, nullptr);
-    g_source_attach(tick, context);
-    while (!done() && std::chrono::steady_clock::now() < deadline) g_main_context_iteration(context, TRUE);
-    g_source_destroy(tick);
-    g_source_unref(tick);
-    return done();
-}
-
 std::string takeFile(GMainContext* context, const std::string& path)
 {
     EXPECT_TRUE(iterateUntil(context, [&] { return fs::exists(path); })) << path;

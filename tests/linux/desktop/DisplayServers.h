@@ -6,10 +6,12 @@
 #include <glib.h>
 #include <sys/types.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
+#include <random>
 #include <string>
+
+#include "platform/Pasteboard.h"
+#include "tests/linux/runtime/MainContextLoop.h"
 
 namespace quorvel::testing {
 
@@ -31,14 +33,21 @@ std::unique_ptr<DisplayServer> startXvfb();
 // cannot start.
 std::unique_ptr<DisplayServer> startHeadlessSway(std::string& whyNot);
 
-// Runs `context` until `done` holds or `limit` passes; true when `done` held.
-bool iterateUntil(GMainContext* context, const std::function<bool()>& done,
-                  std::chrono::milliseconds limit = std::chrono::seconds(20));
 // The contents of `path` once something wrote it (the file is removed), while `context` runs.
 std::string takeFile(GMainContext* context, const std::string& path);
 // What `command` prints, run by the shell in the background while `context` runs: the other end
 // of a clipboard transfer may be this very process.
 std::string outputOf(GMainContext* context, const std::string& command);
+
+// Clipboard data: text as bytes, and `size` bytes of noise.
+inline platform::Bytes bytes(const std::string& text) { return {text.begin(), text.end()}; }
+inline platform::Bytes randomBytes(std::size_t size, unsigned seed)
+{
+    platform::Bytes data(size);
+    std::mt19937 random(seed);
+    for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
+    return data;
+}
 
 // A suite on one Xvfb, with a fresh main context for every test.
 class XvfbTest : public ::testing::Test {

@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <sstream>
 
 #include "platform/linux/desktop/WaylandClipboard.h"
@@ -32,7 +30,7 @@ const std::string beta = "org.example.Beta";
 
 // GIO reads the XDG directories once per process: the desktop files are in place first.
 struct XdgTree : testing::TemporaryXdgTree {
-    XdgTree() : TemporaryXdgTree("wayland")
+    XdgTree()
     {
         const std::string entry = "[Desktop Entry]\nType=Application\nName=N\nExec=true\n";
         for (const std::string& id : {alpha, beta}) write("usr/applications/" + id + ".desktop", entry);
@@ -41,15 +39,8 @@ struct XdgTree : testing::TemporaryXdgTree {
 };
 const XdgTree tree;
 
-Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-Bytes randomBytes(std::size_t size, unsigned seed)
-{
-    Bytes data(size);
-    std::mt19937 random(seed);
-    for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
-    return data;
-}
+using testing::bytes;
+using testing::randomBytes;
 
 RunningApplication application(const std::string& id) { return RunningApplication{id}; }
 
@@ -78,8 +69,7 @@ protected:
     void copy(const std::string& arguments, const Bytes& data = {})
     {
         const std::string file = compositor->directory + "/copied";
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                    static_cast<std::streamsize>(data.size()));
+        testing::writeFile(file, std::string(data.begin(), data.end()));
         const std::string command = compositor->environment() + " wl-copy " + arguments + " <" + file;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <random>
 #include <thread>
 
 #include "platform/linux/desktop/X11Clipboard.h"
@@ -22,7 +21,7 @@ using Offer = std::vector<std::pair<std::string, std::string>>;
 
 const bool threadsInitialised = XInitThreads() != 0;  // owners answer from their own threads
 
-Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+using testing::bytes;
 
 // Another application holding the clipboard, answering (or not) from its own thread.
 struct ForeignOwner {
@@ -150,9 +149,7 @@ TEST_F(X11ClipboardTest, AnOwnerThatDoesNotAnswerYieldsNothingWithinTheTimeout)
 
 TEST_F(X11ClipboardTest, LargeDataIsServedIncrementally)
 {
-    Bytes large(3 * 1024 * 1024 + 17);
-    std::mt19937 random(7);
-    for (auto& byte : large) byte = static_cast<std::uint8_t>(random());
+    const Bytes large = testing::randomBytes(3 * 1024 * 1024 + 17, 7);
     platform::PasteboardItem item;
     item.setData("image/png", large);
     ASSERT_TRUE(clipboard->writeObjects({item}));

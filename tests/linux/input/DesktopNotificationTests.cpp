@@ -19,18 +19,16 @@ using ::testing::HasSubstr;
 constexpr const char* service = "org.freedesktop.Notifications";
 
 // The arguments of every Notify call the mock received, printed.
-std::vector<std::string> notifyCalls(const testing::PrivateBus& bus)
+std::vector<std::string> notifyCalls(testing::PrivateBus& bus)
 {
-    const GVariantPtr reply(g_dbus_connection_call_sync(
-        bus.connection.get(), service, "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", "GetMethodCalls",
-        g_variant_new("(s)", "Notify"), G_VARIANT_TYPE("(a(tav))"), G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, nullptr));
+    const GVariantPtr reply = bus.call(service, "/org/freedesktop/Notifications", testing::PrivateBus::mock,
+                                       "GetMethodCalls", g_variant_new("(s)", "Notify"));
     std::vector<std::string> calls;
     GVariantIter* list = nullptr;
     GVariant* arguments = nullptr;
     if (reply) g_variant_get(reply.get(), "(a(tav))", &list);
-    while (list && g_variant_iter_loop(list, "(t@av)", nullptr, &arguments)) {
+    while (list && g_variant_iter_loop(list, "(t@av)", nullptr, &arguments))
         calls.emplace_back(GCharPtr(g_variant_print(arguments, FALSE)).get());
-    }
     if (list) g_variant_iter_free(list);
     return calls;
 }

@@ -27,9 +27,8 @@ KeyTransition u(std::uint16_t code) { return {code, false}; }
 Events written(const T& transitions)
 {
     Events events;
-    for (const auto& [code, pressed] : transitions) {
+    for (const auto& [code, pressed] : transitions)
         events.insert(events.end(), {{EV_KEY, code, pressed}, {EV_SYN, SYN_REPORT, 0}});
-    }
     return events;
 }
 
@@ -38,9 +37,9 @@ constexpr auto at = platform::EventTapLocation::hidEventTap;
 
 struct Rig {
     bool post(const platform::KeyboardEvent& event) { return tap.postKeyboardEvent(hid, at, event); }
-    bool media(std::int64_t keyType, std::int64_t state)
+    bool media(std::int64_t type, std::int64_t state)
     {
-        return tap.postSystemDefinedEvent(at, {.data1 = keyType * 65536 + state * 256});
+        return tap.postSystemDefinedEvent(at, {.data1 = type * 65536 + state * 256});
     }
     testing::RecordingKeyboardFactory factory;
     VirtualKeyboardSlot slot{factory};

@@ -99,8 +99,7 @@ protected:
             return scan;
         });
         const void* list = runtime_->createList();
-        ASSERT_EQ(runtime_->listCount(list), count);
-        EXPECT_EQ(runtime_->listValue(list, count), nullptr);
+        ASSERT_EQ(runtime_->listCount(list), count);  // (past the end: the bridge library's test)
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(runtime_->listValue(list, i), pads_[static_cast<std::size_t>(i)].device.get());
             runtime_->registerCallback(runtime_->listValue(list, i), recordFrame);

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "platform/linux/multitouch/EvemuRecording.h"
+#include "platform/linux/multitouch/MultitouchDecoder.h"
 #include "platform/linux/multitouch/RecordingReplay.h"
 #include "platform/linux/multitouch/TouchpadClassification.h"
 
@@ -141,19 +142,14 @@ TEST(RecordedTouchpads, ClassificationReadsProtocolBPadsOnly)
     tablet.setEventCode(EV_KEY, BTN_TOOL_PEN);
     const auto cypress = load(cypressThree).description.value();
     EXPECT_FALSE(cypress.hasProperty(INPUT_PROP_POINTER)) << "a touchpad without the pointer property";
+    const auto appleProtocolA = load("recorded/bcm5974.three-finger-click.events");
+    using enum DeviceKind;
     const std::pair<DeviceDescription, DeviceKind> cases[] = {
-        {pad, DeviceKind::touchpad},
-        {load(hp).description.value(), DeviceKind::touchpad},
-        {load(alpsDoubleTap).description.value(), DeviceKind::touchpad},
-        {cypress, DeviceKind::touchpad},
-        {screen, DeviceKind::directInput},
-        {mouse, DeviceKind::notTouchpad},
-        {tablet, DeviceKind::notTouchpad},
-        {load("recorded/bcm5974.three-finger-click.events").description.value(), DeviceKind::protocolAOnly},
+        {pad, touchpad}, {load(hp).description.value(), touchpad}, {load(alpsDoubleTap).description.value(), touchpad},
+        {cypress, touchpad}, {screen, directInput}, {mouse, notTouchpad}, {tablet, notTouchpad},
+        {appleProtocolA.description.value(), protocolAOnly},
     };
     for (const auto& [description, kind] : cases) EXPECT_EQ(classifyDevice(description), kind) << description.name;
-
-    const auto appleProtocolA = load("recorded/bcm5974.three-finger-click.events");
     EXPECT_TRUE(std::holds_alternative<std::string>(decodeRecording(*appleProtocolA.description, appleProtocolA.events)));
 }
 
@@ -172,6 +168,21 @@ TEST(RecordedTouchpads, AHeldDoubleTapIsReleasedTheTripleTapWindowAfterTheSecond
     EXPECT_EQ(gesture.pattern, TapPattern::doubleTap);
     EXPECT_NEAR(gesture.timestamp, 0.222372, 1e-9) << "the end of the second tap";
     EXPECT_NEAR(events[0].time, 0.222372 + 0.2, 1e-9);
+}
+
+// A pad that declares an axis without range puts its contacts in the middle, away from the corners.
+TEST(MultitouchDecoder, AnAxisWithoutRangeReadsAsTheMiddle)
+{
+    TouchpadAxes axes;
+    axes.x = AbsoluteAxis{0, 100, 0, 0, 0};
+    axes.y = AbsoluteAxis{50, 50, 0, 0, 0};
+    MultitouchDecoder decoder(axes);
+    for (const auto& [code, value] :
+         {std::pair{ABS_MT_TRACKING_ID, 1}, {ABS_MT_POSITION_X, 0}, {ABS_MT_POSITION_Y, 60}})
+        decoder.feed({0, 0, EV_ABS, static_cast<std::uint16_t>(code), value});
+    const DecodedFrame* frame = decoder.feed({0, 0, EV_SYN, SYN_REPORT, 0});
+    ASSERT_TRUE(frame && frame->contacts.size() == 1);
+    EXPECT_EQ(frame->contacts[0].y, 0.5f);
 }
 
 }  // namespace

@@ -3,33 +3,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <set>
 #include <string>
 
 #include "platform/Log.h"
 #include "platform/linux/runtime/JournalLogSink.h"
-#include "platform/linux/runtime/RandomUuidSource.h"
 
 namespace quorvel::linux_backend {
 namespace {
 
-TEST(JournalLogSink, StreamLinesCarryLevelCategoryAndTheFormattedMessage)
-{
-    std::FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
-    {
-        JournalLogSink sink(JournalLogSink::Destination::stream, fileno(file));
-        platform::Logger(sink, "Quorvel", "TrackpadMonitor").info("Scheduling monitor refresh for %s", "system wake");
-        platform::Logger(sink, "Quorvel", "Helper").error("Another Quorvel helper is already running");
-    }
-    std::rewind(file);
-    std::string text(256, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    std::fclose(file);
-    EXPECT_EQ(text, "info [TrackpadMonitor] Scheduling monitor refresh for system wake\n"
-                    "error [Helper] Another Quorvel helper is already running\n");
-}
-
+// The lines written to a stream are the agent's end-to-end tests' to show.
 TEST(JournalLogSink, JournalEntriesNameSubsystemCategoryPriorityAndIdentifier)
 {
     using platform::LogLevel;
@@ -60,18 +42,6 @@ TEST(JournalLogSink, JournalStreamMustNameTheDeviceAndInodeOfTheDescriptor)
     EXPECT_FALSE(JournalLogSink::isJournalStream(fd, (dev + ":" + ino).c_str()));  // closed descriptor
     unsetenv("JOURNAL_STREAM");
     EXPECT_EQ(JournalLogSink().destination(), JournalLogSink::Destination::stream);  // not started by the service manager
-}
-
-TEST(RandomUuidSource, MakesDistinctVersionFourUuids)
-{
-    RandomUuidSource source;
-    std::set<std::string> seen;
-    for (int i = 0; i < 100; ++i) {
-        const platform::Uuid uuid = source.make();
-        EXPECT_TRUE(uuid.bytes[6] >> 4 == 4 && (uuid.bytes[8] & 0xC0) == 0x80) << uuid.toString();  // RFC 4122 version 4
-        seen.insert(uuid.toString());
-    }
-    EXPECT_EQ(seen.size(), 100u);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ using Events = std::vector<SystemEvent>;
 constexpr const char* mock = PrivateBus::mock;
 constexpr const char* logind = "org.freedesktop.login1";
 constexpr const char* logindPath = "/org/freedesktop/login1";
+constexpr const char* manager = "org.freedesktop.login1.Manager";  // it announces sleep
 
 // Two private buses standing in for the system and the session bus.
 class SystemEventsOnPrivateBuses : public ::testing::Test {
@@ -56,10 +57,6 @@ protected:
         const std::string path = std::string(logindPath) + "/session/" + session;
         systemBus.setProperty(logind, path.c_str(), "org.freedesktop.login1.Session", property, g_variant_new_boolean(value));
     }
-    void prepareForSleep(bool starting)
-    {
-        systemBus.emit(logind, logindPath, "org.freedesktop.login1.Manager", "PrepareForSleep", g_variant_new_boolean(starting));
-    }
 
     // Everything the mocks emitted so far has been delivered (or dropped) by the observers.
     Events firedSoFar()
@@ -78,9 +75,9 @@ TEST_F(SystemEventsOnPrivateBuses, LogindSleepEndSessionActivationAndOurSessions
 {
     startLogind();
     createObservers();
-    prepareForSleep(true);
+    systemBus.emit(logind, logindPath, manager, "PrepareForSleep", g_variant_new_boolean(true));
     EXPECT_EQ(firedSoFar(), Events{});
-    prepareForSleep(false);
+    systemBus.emit(logind, logindPath, manager, "PrepareForSleep", g_variant_new_boolean(false));
     EXPECT_EQ(firedSoFar(), Events{SystemEvent::systemWake});
     for (const bool active : {true, false, false}) setSession("c1", "Active", active);  // active already at first
     EXPECT_EQ(firedSoFar().size(), 1u);
@@ -101,7 +98,7 @@ TEST_F(SystemEventsOnPrivateBuses, UnknownSessionStillLeavesSleepEventsWorking)
     createObservers("unknown7");
     setSession("c1", "LockedHint", true);
     setSession("c1", "LockedHint", false);
-    prepareForSleep(false);
+    systemBus.emit(logind, logindPath, manager, "PrepareForSleep", g_variant_new_boolean(false));
     EXPECT_EQ(firedSoFar(), Events{SystemEvent::systemWake});
 }
 
@@ -164,8 +161,8 @@ TEST(UeventClassification, DrmChangesAreDisplayChangesTouchpadEventNodesComingOr
         {{"change", "input", "/dev/input/event3", false}, std::nullopt},
         {{"add", "input", "/dev/input/event7", true}, SystemEvent::deviceChange},
         {{"remove", "input", "/dev/input/event7", true}, SystemEvent::deviceChange},
-        {{"add", "input", "", true}, std::nullopt},  // the same touchpad's other nodes, other devices and actions
-        {{"add", "input", "/dev/input/mouse2", true}, std::nullopt},
+        // The same touchpad's other nodes, other devices and actions.
+        {{"add", "input", "", true}, std::nullopt}, {{"add", "input", "/dev/input/mouse2", true}, std::nullopt},
         {{"add", "input", "/dev/input/event4", false}, std::nullopt},
         {{"change", "input", "/dev/input/event7", true}, std::nullopt},
     };
