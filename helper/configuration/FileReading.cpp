@@ -9,24 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/UniqueFd.h"
+
 namespace quorvel {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 FileReadFailure failureFromErrno(int error)
 {
@@ -51,7 +38,7 @@ std::variant<std::vector<std::uint8_t>, FileReadFailure> readWholeFileOrFailure(
 
     // O_NONBLOCK: should a FIFO replace the file in between, opening it must not wait for a
     // writer; the second check then refuses it.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) return failureFromErrno(errno);
     if (::fstat(file.get(), &status) != 0) return failureFromErrno(errno);
     if (auto failure = notARegularFile(status)) return *failure;

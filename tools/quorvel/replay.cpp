@@ -20,6 +20,7 @@
 #include "platform/linux/multitouch/EvemuRecording.h"
 #include "platform/linux/multitouch/RecordingReplay.h"
 #include "platform/PrintableText.h"
+#include "platform/UniqueFd.h"
 #include "tools/CommandLine.h"
 #include "tools/quorvel/Command.h"
 
@@ -71,27 +72,13 @@ void complain(const char* format, ...)
     std::fprintf(stderr, "quorvel replay: %s\n", platform::escapedForDisplay(buffer, sizeof buffer).c_str());
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Reads a recording line by line into the parser. Only a regular file of at most the size
 // cap is read: a device such as /dev/zero never ends, and a FIFO may never be written.
 std::optional<EvemuRecording> loadRecording(const std::string& path)
 {
     // Non-blocking, so that opening a FIFO does not wait for a writer.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status {};
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
         complain("cannot read '%s': %s", path.c_str(), std::strerror(errno));

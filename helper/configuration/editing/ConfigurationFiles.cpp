@@ -10,25 +10,13 @@
 #include <utility>
 
 #include "helper/configuration/SharedPaths.h"
+#include "platform/UniqueFd.h"
 
 namespace quorvel::editing {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { close(); }
-    int get() const { return fd_; }
-    bool close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
-
-private:
-    int fd_;
-};
 
 std::string failure(const std::string& what, const fs::path& path, int error = errno)
 {
@@ -75,7 +63,7 @@ std::optional<std::string> writeFileAtomically(const fs::path& file, std::string
         mode = status.st_mode & 07777;
     }
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+    platform::UniqueFd out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.get() < 0) return failure("create a file in", folder);
     const auto give_up = [&temporary](std::string why) {
         ::unlink(temporary.c_str());
@@ -95,7 +83,7 @@ std::optional<std::string> writeFileAtomically(const fs::path& file, std::string
         return give_up(failure("replace", target));
     }
     // The rename itself must reach the disk too.
-    const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const platform::UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() >= 0) ::fsync(directory.get());
     return std::nullopt;
 }
@@ -103,11 +91,11 @@ std::optional<std::string> writeFileAtomically(const fs::path& file, std::string
 std::variant<fs::path, std::string> keepCopyBeside(const fs::path& file)
 {
     const fs::path source = resolved(file);
-    const Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const platform::UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0) return failure("read", source);
     for (int attempt = 1; attempt < 1000; ++attempt) {
         const fs::path copy = source.string() + ".unusable" + (attempt == 1 ? "" : "-" + std::to_string(attempt));
-        Descriptor out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        platform::UniqueFd out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (out.get() < 0 && errno == EEXIST) continue;
         if (out.get() < 0) return failure("create", copy);
         char buffer[64 * 1024];

@@ -203,7 +203,7 @@ struct WaylandClipboard::Events {
     }
     static void send(void* data, wl_proxy* source, const char* type, std::int32_t fd)
     {
-        static_cast<WaylandClipboard*>(data)->serve(source, type, UniqueFd(fd));
+        static_cast<WaylandClipboard*>(data)->serve(source, type, platform::UniqueFd(fd));
     }
     static void cancelled(void* data, wl_proxy* source)
     {
@@ -339,7 +339,7 @@ void WaylandClipboard::announceSelection(wl_proxy* proxy)
 
 // ---- serving --------------------------------------------------------------------------
 
-void WaylandClipboard::serve(wl_proxy* source, const std::string& type, UniqueFd fd)
+void WaylandClipboard::serve(wl_proxy* source, const std::string& type, platform::UniqueFd fd)
 {
     if (!source_ || source_->proxy.get() != source) return;
     std::shared_ptr<const platform::Bytes> bytes;
@@ -432,11 +432,11 @@ std::optional<platform::Bytes> WaylandClipboard::receive(Offer& offer, const std
     if (offer.unresponsive) return std::nullopt;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return std::nullopt;
-    const UniqueFd readEnd(ends[0]);
+    const platform::UniqueFd readEnd(ends[0]);
     {
         // The request carries a copy of the write end; ours must close for the end of
         // data to show.
-        const UniqueFd writeEnd(ends[1]);
+        const platform::UniqueFd writeEnd(ends[1]);
         wl_proxy_marshal_flags(offer.proxy.get(), opcode::receive, nullptr, wl_proxy_get_version(offer.proxy.get()),
                                0, type.c_str(), writeEnd.get());
     }

@@ -14,7 +14,7 @@
 #include "platform/linux/GLibHandles.h"
 #include "platform/Pasteboard.h"
 #include "platform/linux/desktop/WaylandDisplaySource.h"
-#include "platform/linux/multitouch/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 struct wl_proxy;
 
@@ -75,7 +75,7 @@ private:
     };
     // Data going out to a reader, continued whenever its pipe has room.
     struct Transfer {
-        UniqueFd fd;
+        platform::UniqueFd fd;
         std::shared_ptr<const platform::Bytes> data;
         std::size_t offset = 0;
         AttachedSource watch;
@@ -92,7 +92,7 @@ private:
     void introduceOffer(wl_proxy* proxy);
     void announceSelection(wl_proxy* proxy);
     void dropOffer(wl_proxy* proxy);
-    void serve(wl_proxy* source, const std::string& type, UniqueFd fd);
+    void serve(wl_proxy* source, const std::string& type, platform::UniqueFd fd);
     bool continueTransfer(Transfer& transfer);
     std::optional<platform::Bytes> receive(Offer& offer, const std::string& type);
     bool isMarker(const std::string& type) const;

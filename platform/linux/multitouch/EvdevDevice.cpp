@@ -10,14 +10,14 @@ namespace quorvel::linux_backend {
 
 void EvdevDevice::Free::operator()(libevdev* device) const { libevdev_free(device); }
 
-EvdevDevice::EvdevDevice(UniqueFd fd, std::unique_ptr<libevdev, Free> device)
+EvdevDevice::EvdevDevice(platform::UniqueFd fd, std::unique_ptr<libevdev, Free> device)
     : fd_(std::move(fd)), device_(std::move(device))
 {
 }
 
 std::variant<EvdevDevice, int> EvdevDevice::open(const std::string& path)
 {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) return errno;
     libevdev* raw = nullptr;
     if (const int rc = libevdev_new_from_fd(fd.get(), &raw); rc < 0) return -rc;

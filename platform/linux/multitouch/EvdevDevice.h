@@ -7,7 +7,7 @@
 
 #include "platform/linux/multitouch/DeviceDescription.h"
 #include "platform/linux/multitouch/MultitouchDecoder.h"
-#include "platform/linux/multitouch/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 struct libevdev;
 
@@ -34,9 +34,9 @@ private:
     struct Free {
         void operator()(libevdev* device) const;
     };
-    EvdevDevice(UniqueFd fd, std::unique_ptr<libevdev, Free> device);
+    EvdevDevice(platform::UniqueFd fd, std::unique_ptr<libevdev, Free> device);
 
-    UniqueFd fd_;
+    platform::UniqueFd fd_;
     std::unique_ptr<libevdev, Free> device_;  // declared last: freed before the fd closes
 };
 

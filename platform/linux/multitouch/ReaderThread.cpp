@@ -12,15 +12,15 @@ namespace quorvel::linux_backend {
 
 namespace {
 
-UniqueFd checked(int fd, const char* what)
+platform::UniqueFd checked(int fd, const char* what)
 {
     if (fd < 0) throw std::system_error(errno, std::generic_category(), what);
-    return UniqueFd(fd);
+    return platform::UniqueFd(fd);
 }
 
-UniqueFd epollWatching(const UniqueFd& wake)
+platform::UniqueFd epollWatching(const platform::UniqueFd& wake)
 {
-    UniqueFd epoll = checked(::epoll_create1(EPOLL_CLOEXEC), "epoll_create1");
+    platform::UniqueFd epoll = checked(::epoll_create1(EPOLL_CLOEXEC), "epoll_create1");
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.u64 = 0;

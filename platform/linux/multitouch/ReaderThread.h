@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/linux/multitouch/BridgeDevice.h"
-#include "platform/linux/multitouch/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 namespace quorvel::linux_backend {
 
@@ -42,8 +42,8 @@ private:
     void readDevice(std::uint64_t key);
 
     std::recursive_mutex& lock_;
-    UniqueFd wake_;
-    UniqueFd epoll_;
+    platform::UniqueFd wake_;
+    platform::UniqueFd epoll_;
     std::map<std::uint64_t, std::shared_ptr<BridgeDevice>> devices_;  // by epoll key
     std::uint64_t nextKey_ = wakeKey + 1;  // never reused, so a stale epoll result misses
     bool exitRequested_ = false;

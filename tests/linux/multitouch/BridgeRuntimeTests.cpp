@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/linux/multitouch/BridgeRuntime.h"
-#include "platform/linux/multitouch/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 namespace quorvel::linux_backend {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 // Events through a pipe; closing the write end is the device vanishing.
 class PipeEventSource final : public EventSource {
 public:
-    explicit PipeEventSource(UniqueFd readEnd) : readEnd_(std::move(readEnd)) {}
+    explicit PipeEventSource(platform::UniqueFd readEnd) : readEnd_(std::move(readEnd)) {}
     int fd() const override { return readEnd_.get(); }
     Status next(InputEvent& event) override
     {
@@ -29,12 +29,12 @@ public:
     }
 
 private:
-    UniqueFd readEnd_;
+    platform::UniqueFd readEnd_;
 };
 
 struct FakePad {
     std::shared_ptr<BridgeDevice> device;
-    UniqueFd writeEnd;
+    platform::UniqueFd writeEnd;
 
     void write(std::uint16_t type, std::uint16_t code, std::int32_t value, long usec)
     {
@@ -90,8 +90,8 @@ protected:
             ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
             TouchpadAxes axes;
             axes.x = axes.y = AbsoluteAxis{0, 100, 0, 0, 0};
-            auto source = std::make_unique<PipeEventSource>(UniqueFd(fds[0]));
-            pads_.push_back({std::make_shared<BridgeDevice>(id, std::move(source), MultitouchDecoder(axes)), UniqueFd(fds[1])});
+            auto source = std::make_unique<PipeEventSource>(platform::UniqueFd(fds[0]));
+            pads_.push_back({std::make_shared<BridgeDevice>(id, std::move(source), MultitouchDecoder(axes)), platform::UniqueFd(fds[1])});
         }
         runtime_ = std::make_unique<BridgeRuntime>([this] {
             TouchpadScan scan{{}, 1, 2};

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace quorvel::linux_backend {
+namespace quorvel::platform {
 
 // Owns one file descriptor; closes it when destroyed.
 class UniqueFd {
@@ -31,9 +31,12 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
     }
+    // Closes now, for callers that must know whether the data reached the file (a failed
+    // close can report a failed write). True when there was nothing to close.
+    bool close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
 
 private:
     int fd_ = -1;
 };
 
-}  // namespace quorvel::linux_backend
+}  // namespace quorvel::platform
