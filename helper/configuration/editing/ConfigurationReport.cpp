@@ -7,19 +7,19 @@
 #include "helper/configuration/editing/ConfigRequest.h"
 #include "helper/configuration/editing/ConfigurationWarnings.h"
 #include "helper/configuration/editing/TextQuoting.h"
+#include "platform/PrintableText.h"
 
 namespace quorvel::editing {
 
 namespace {
 
-// Long snippets are cut at a character boundary: the report is an overview.
+// Long snippets are cut: the report is an overview.
 std::string shortened(const std::string& text)
 {
     constexpr std::size_t longest = 60;
-    if (text.size() <= longest) return quoted(text);
-    std::size_t end = longest;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return quoted(text.substr(0, end)) + " (" + std::to_string(text.size()) + " bytes in all)";
+    std::string shown = platform::quotedForDisplay(text, longest);
+    if (text.size() > longest) shown += " (" + std::to_string(text.size()) + " bytes in all)";
+    return shown;
 }
 
 std::string padded(std::string text, std::size_t width)

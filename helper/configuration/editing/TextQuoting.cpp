@@ -2,12 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/PrintableText.h"
+
 namespace quorvel::editing {
 
-std::string quoted(const std::string& text)
-{
-    return nlohmann::json(text).dump(-1, ' ', /*ensure_ascii=*/false, nlohmann::json::error_handler_t::replace);
-}
+std::string quoted(const std::string& text) { return platform::quotedForDisplay(text, text.size()); }
 
 std::string number(double value)
 {

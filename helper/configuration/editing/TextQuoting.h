@@ -4,8 +4,8 @@
 
 namespace quorvel::editing {
 
-// Text from a file or the command line as a person reads it: in JSON quotes, with control
-// characters escaped so that none reaches the terminal; other characters as they are.
+// Text from a file or the command line as a person reads it, whole: in double quotes, escaped
+// as every terminal text of ours is (platform/PrintableText.h).
 std::string quoted(const std::string& text);
 
 // A number at its shortest: 0.45, not 0.45000000000000001; 1, not 1.0.

@@ -46,8 +46,8 @@ TEST_F(ConfigCheck, WarnsOfLegalButSurelyUnintendedValuesSayingWhere)
         {running("hello"), ""},
         {running("absent"), "assignments[0].doubleTap: there is no shortcut \"absent\""},
         {running("plain"), "\"plain\" in " + (directory.path / "shortcuts").string() + " is not an executable"},
-        {running("hel\\u0000lo"),
-         "the shortcut \"hel\\u0000lo\" can never run: a shortcut name must not contain a NUL"},
+        {running("hel\\u0000lo"), "the shortcut \"hel\\x00lo\" can never run: a shortcut name must not contain a NUL"},
+        {running("a\\u202eb"), "there is no shortcut \"a\\u202eb\""},  // a text-reversing character, escaped
         {replaced(running("absent"), "true}", "false}"), ""},  // switched off
     };
     for (const auto& [document, warning] : rows) {
