@@ -46,11 +46,7 @@ HelperRunner::HelperRunner(const HelperServices& services)
     configurationInForce_ = std::move(reading.inForce);
 }
 
-HelperRunner::~HelperRunner()
-{
-    // The lock lasts as long as the runner, which in the agent is the life of the process.
-    if (lockFileDescriptor_ >= 0) ::close(lockFileDescriptor_);
-}
+HelperRunner::~HelperRunner() = default;
 
 bool HelperRunner::start()
 {
@@ -111,19 +107,18 @@ std::optional<HelperRunner::StartRefusal> HelperRunner::acquireSingleInstanceLoc
     // Close-on-exec: an application launched by the agent must not inherit the lock and
     // keep it after the agent has gone.
     const auto lockPath = directory / SharedPaths::lockFileName;
-    const int descriptor = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (descriptor < 0) {
+    platform::UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock.valid()) {
         logger_.error("Could not open helper lock file %s: %s", lockPath.c_str(), std::strerror(errno));
         return StartRefusal::lockUnusable;
     }
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        ::close(descriptor);
         if (error == EWOULDBLOCK) return StartRefusal::anotherHelperRunning;
         logger_.error("Could not lock helper lock file %s: %s", lockPath.c_str(), std::strerror(error));
         return StartRefusal::lockUnusable;
     }
-    lockFileDescriptor_ = descriptor;
+    lockFile_ = std::move(lock);
     return std::nullopt;
 }
 

@@ -15,6 +15,7 @@
 #include "helper/support/Published.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/UniqueFd.h"
 
 namespace quorvel {
 
@@ -72,7 +73,8 @@ private:
     Published<ConfigurationInForce> configurationInForce_;
     Published<bool> actionsSuppressed_{false};
     std::unique_ptr<platform::RepeatingTimer> configurationPollTimer_;
-    int lockFileDescriptor_ = -1;
+    // The lock lasts as long as the runner, which in the agent is the life of the process.
+    platform::UniqueFd lockFile_;
     std::optional<StartRefusal> startRefusal_;
 
     // The monitor's hooks and the poll timer hold the runner through this, weakly.

@@ -6,7 +6,7 @@
 namespace quorvel {
 
 struct HelperRunnerProbe {
-    static int lockFileDescriptor(const HelperRunner& runner) { return runner.lockFileDescriptor_; }
+    static int lockFileDescriptor(const HelperRunner& runner) { return runner.lockFile_.get(); }
 };
 
 namespace {

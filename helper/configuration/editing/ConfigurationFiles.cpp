@@ -119,22 +119,13 @@ std::variant<EditLock, std::string> EditLock::acquire(const fs::path& folder)
 {
     if (auto problem = SharedPaths::createPrivateDirectories(folder)) return *problem;
     const fs::path path = folder / fileName;
-    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (descriptor < 0) return failure("open the lock file", path);
+    platform::UniqueFd file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!file.valid()) return failure("open the lock file", path);
     int locked = 0;
-    while ((locked = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+    while ((locked = ::flock(file.get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
-    if (locked != 0) {
-        const std::string why = failure("lock", path);
-        ::close(descriptor);
-        return why;
-    }
-    return EditLock(descriptor);
-}
-
-EditLock::~EditLock()
-{
-    if (descriptor_ >= 0) ::close(descriptor_);
+    if (locked != 0) return failure("lock", path);
+    return EditLock(std::move(file));
 }
 
 }  // namespace quorvel::editing

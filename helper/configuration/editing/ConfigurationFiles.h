@@ -7,6 +7,8 @@
 #include <utility>
 #include <variant>
 
+#include "platform/UniqueFd.h"
+
 namespace quorvel::editing {
 
 // Replaces `file` with `content` in one step, so that a reader (the agent polls twice a second)
@@ -28,15 +30,14 @@ std::variant<std::filesystem::path, std::string> keepCopyBeside(const std::files
 class EditLock {
 public:
     static std::variant<EditLock, std::string> acquire(const std::filesystem::path& folder);
-    EditLock(EditLock&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+    EditLock(EditLock&&) noexcept = default;
     EditLock& operator=(EditLock&&) = delete;
-    ~EditLock();
 
     static constexpr const char* fileName = "configuration.lock";
 
 private:
-    explicit EditLock(int descriptor) : descriptor_(descriptor) {}
-    int descriptor_;
+    explicit EditLock(platform::UniqueFd file) : file_(std::move(file)) {}
+    platform::UniqueFd file_;
 };
 
 }  // namespace quorvel::editing
