@@ -109,8 +109,8 @@ void printStatus(const AgentOnBus& agent)
         row("Configuration:",
             "no file at " + status.configurationFile + ": the default is in force, which assigns nothing");
     }
-    row("Actions:", status.actionsSuppressed ? "paused: " + supportFile(status.configurationFile, "suppress-actions") +
-                                                   " exists (remove it to resume)"
+    const std::string marker = supportFile(status.configurationFile, SharedPaths::suppressActionsFileName);
+    row("Actions:", status.actionsSuppressed ? "paused: " + marker + " exists (remove it to resume)"
                                              : "run on corner taps");
 }
 
